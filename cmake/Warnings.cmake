@@ -1,0 +1,17 @@
+# Common warning and sanitizer flags, applied to every target of the project through
+# kavrin_setup_target().
+add_library(kavrin_options INTERFACE)
+target_compile_options(kavrin_options INTERFACE -Wall -Wextra -Wpedantic -Wshadow
+    -Wnon-virtual-dtor -Wcast-align -Woverloaded-virtual -Wnull-dereference)
+if(KAVRIN_WERROR)
+    target_compile_options(kavrin_options INTERFACE -Werror)
+endif()
+if(KAVRIN_SANITIZE)
+    target_compile_options(kavrin_options INTERFACE -fsanitize=address,undefined
+        -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+    target_link_options(kavrin_options INTERFACE -fsanitize=address,undefined)
+endif()
+
+function(kavrin_setup_target target)
+    target_link_libraries(${target} PRIVATE kavrin_options)
+endfunction()

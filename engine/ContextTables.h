@@ -1,0 +1,72 @@
+#pragma once
+
+#include "engine/ContextInfo.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace kavrin {
+
+// Context id -> ContextInfo. Lookup creates a default entry and raises `changed`.
+// Entries never move, so references stay valid until clear().
+class ContextTable {
+public:
+    ContextInfo& operator[](uint32_t id);
+    ContextInfo* find(uint32_t id);
+    const ContextInfo* find(uint32_t id) const;
+    bool contains(uint32_t id) const { return index_.count(id) != 0; }
+    size_t size() const { return index_.size(); }
+    void clear();
+
+    // Ids in ascending order (for the contexts list and statistics).
+    std::vector<uint32_t> sortedIds() const;
+    template <class F> void forEach(F&& f) {
+        for (auto& info : infos_)
+            f(*info);
+    }
+
+    bool changed = false; // contexts-changed flag, cleared by the contexts list
+
+private:
+    std::vector<std::unique_ptr<ContextInfo>> infos_;
+    std::unordered_map<uint32_t, ContextInfo*> index_;
+    uint32_t cachedId_ = 0;
+    ContextInfo* cached_ = nullptr;
+};
+
+struct IsrEntry {
+    uint32_t number = 0;
+    int32_t sortKey = -1; // -1 until set
+    std::string name;
+};
+
+// Interrupt number -> name and sort key.
+class IsrTable {
+public:
+    // An interrupt met in the stream: when new, "ISR #n" with sort key n + 1000.
+    IsrEntry& registerIsr(uint32_t number);
+    // The entry for `number`, created blank (sort key -1) when new; for the system description.
+    IsrEntry& obtain(uint32_t number) { return entries_[number]; }
+    const IsrEntry* find(uint32_t number) const;
+    bool contains(uint32_t number) const { return entries_.count(number) != 0; }
+    void clear() { entries_.clear(); }
+    const std::map<uint32_t, IsrEntry>& entries() const { return entries_; }
+
+private:
+    std::map<uint32_t, IsrEntry> entries_;
+};
+
+struct UserMeasurement {
+    uint64_t start = 0;
+    uint64_t stop = 0;
+    uint32_t count = 0;
+};
+
+using UserMeasurements = std::unordered_map<uint32_t, UserMeasurement>;
+using ResourceNames = std::unordered_map<uint32_t, std::string>;
+
+} // namespace kavrin

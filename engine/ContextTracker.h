@@ -1,0 +1,100 @@
+#pragma once
+
+#include "engine/ContextTables.h"
+#include "engine/EventRecord.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace kavrin {
+
+struct EventNode;
+
+// What the owner wires in; the tracker calls no layer below the engine.
+struct TrackerHooks {
+    std::function<void(const char* text)> systemDescription;
+    std::function<void(const char* text, uint32_t param2)> moduleDescription;
+    std::function<void(const std::string& line)> diagnostic;
+    // An overflow event numbered `number` (index + 1) reports `dropped` lost events.
+    std::function<void(uint32_t number, uint32_t dropped)> overflow;
+    // The timestamp frequency of a System Info event.
+    std::function<void(uint32_t frequency)> frequency;
+};
+
+// The part of the tracker that a checkpoint restores. Node references are not kept: the
+// nodes they named may be gone when the window comes back to a checkpoint.
+struct TrackerSnapshot {
+    uint32_t current = IdleContext;
+    int32_t isrNesting = 0;
+    bool readyFromIsr = false;
+    std::vector<uint32_t> contextStack;
+};
+
+struct TrackerCounters {
+    uint32_t interruptsInInterval = 0;
+    uint32_t isrTimeInInterval = 0;
+    uint32_t taskRunsInInterval = 0;
+    uint32_t totalInterrupts = 0;
+    uint32_t totalIsrTime = 0;
+    uint32_t totalTaskRuns = 0;
+    uint32_t overflowCount = 0;
+    uint32_t lastDropCount = 0;
+};
+
+// Interprets events in index order: which context runs, run measurements, spans.
+class ContextTracker {
+public:
+    void interpret(EventRecord& record);
+    // `analysisPass`: a file's first read-through, which logs no diagnostics.
+    void accountSwitch(const EventRecord& record, bool analysisPass);
+    void linkSpans(const EventRecord& record, EventNode* lastNode);
+
+    std::string contextName(uint32_t id) const;
+    // A raw task address above the base maps to a compact id.
+    uint32_t compactTaskId(uint32_t id) const;
+
+    void reset();
+    // A load pass from event 0 replays the recording: run state goes back to before event 0,
+    // learned names and tables stay.
+    void restartRunState();
+
+    TrackerSnapshot snapshot() const;
+    void restore(const TrackerSnapshot& snapshot);
+    // Clears every node reference (pendingNode, pendingIdleNode) before nodes are freed.
+    void clearNodeReferences();
+
+    // Set from the System Info block by the detail text.
+    void setTaskIdMapping(uint32_t base, uint32_t shift) {
+        taskIdBase = base;
+        taskIdShift = shift;
+    }
+
+    TrackerHooks hooks;
+    ContextTable contexts;
+    IsrTable isrs;
+    UserMeasurements userMeasurements;
+    ResourceNames resourceNames;
+    TrackerCounters counters;
+
+    uint32_t current = IdleContext;
+    int32_t isrNesting = 0;
+    bool readyFromIsr = false;
+    std::vector<uint32_t> contextStack;
+    EventNode* pendingIdleNode = nullptr;
+
+    uint32_t timestampFrequency = 0;
+    uint32_t taskIdBase = 0;
+    uint32_t taskIdShift = 0;
+    uint32_t moduleCount = 0;
+    bool modulesChanged = false;
+
+private:
+    void openReadyInterval(uint32_t task, uint64_t timestamp);
+    void formatLogOutput(EventRecord& record);
+    void linkApiEnd(const EventRecord& record, EventNode* lastNode);
+    void closeSpan(const EventRecord& record, uint64_t now);
+};
+
+} // namespace kavrin

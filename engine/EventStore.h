@@ -1,0 +1,96 @@
+#pragma once
+
+#include "engine/EventRecord.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace kavrin {
+
+class EventStore;
+
+struct EventNode {
+    EventNode* next = nullptr;
+    EventNode* previous = nullptr;
+    EventStore* store = nullptr;
+    uint64_t endTime = 0; // end of the span the views draw; 0 until known
+    EventRecord record;   // owns text and payload
+    uint32_t row = 0;
+};
+
+// Filter classes of the event list.
+enum class EventClass : uint8_t { Interrupt, Task, System, User, Message, Api, AlwaysShown };
+inline constexpr size_t FilterClassCount = 6;
+
+EventClass eventClassOf(uint32_t id);
+
+// The stored window of events: a doubly linked list of pooled nodes in index order, the
+// filtered row table and the time index (second of target time -> node).
+class EventStore {
+public:
+    static constexpr uint32_t RowTableSize = 1'000'000;
+
+    EventStore();
+    ~EventStore();
+    EventStore(const EventStore&) = delete;
+    EventStore& operator=(const EventStore&) = delete;
+
+    // A node holding `record`; the node takes over its text and payload.
+    EventNode* makeNode(const EventRecord& record);
+
+    void append(EventNode* node);
+    void insertBefore(EventNode* node);
+    EventNode* nodeAt(uint32_t row);
+    uint32_t rowCount() const { return filterActive_ ? rowCount_ : total_; }
+    uint32_t total() const { return total_; }
+    EventNode* first() const { return first_; }
+    EventNode* last() const { return last_; }
+
+    void setClassShown(EventClass eventClass, bool shown);
+    bool classShown(EventClass eventClass) const;
+    bool filterActive() const { return filterActive_; }
+    void rebuildFilter();
+    void renumber();
+
+    // Frees the first min(total, n) nodes; returns how many. Called before the nodes go, so
+    // that holders of node references can let go of them.
+    uint32_t dropFront(uint32_t n);
+    void clear();
+    std::function<void(EventNode* firstKept)> beforeDrop;
+
+    // Time index.
+    void setTimeIndex(uint64_t second, EventNode* node) { timeIndex_[second] = node; }
+    bool timeIndexEmpty() const { return timeIndex_.empty(); }
+    const std::map<uint64_t, EventNode*>& timeIndex() const { return timeIndex_; }
+    // Removes the entries of seconds before `second` (after a drop).
+    void trimTimeIndex(uint64_t second);
+
+    // The node with the largest timestamp not after `timestamp` (first node if none).
+    EventNode* nodeAtTime(uint64_t timestamp) const;
+
+private:
+    void freeNode(EventNode* node);
+    bool shown(const EventNode* node) const;
+
+    EventNode* first_ = nullptr;
+    EventNode* last_ = nullptr;
+    uint32_t total_ = 0;
+    EventNode* cursor_ = nullptr;
+
+    std::unique_ptr<EventNode*[]> rowTable_;
+    uint32_t rowCount_ = 0;
+    bool filterActive_ = false;
+    std::array<bool, FilterClassCount> classShown_{true, true, true, true, true, true};
+
+    std::map<uint64_t, EventNode*> timeIndex_;
+
+    // Node pool: blocks of nodes, a free list through `next`.
+    std::vector<std::unique_ptr<EventNode[]>> blocks_;
+    EventNode* freeList_ = nullptr;
+};
+
+} // namespace kavrin

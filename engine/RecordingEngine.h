@@ -1,0 +1,91 @@
+#pragma once
+
+#include "engine/Checkpoints.h"
+#include "engine/ContextList.h"
+#include "engine/ContextTracker.h"
+#include "engine/EventStore.h"
+#include "engine/Statistics.h"
+#include "engine/StagingBuffer.h"
+#include "engine/StreamDecoder.h"
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+
+namespace kavrin {
+
+inline constexpr uint32_t WindowSize = 1'000'000;
+inline constexpr uint32_t WindowStep = 100'000;
+
+// What the views are told after the driver ran.
+struct EngineCallbacks {
+    // Rows first..last (inclusive) were appended at the end of the list.
+    std::function<void(uint32_t firstRow, uint32_t lastRow)> rowsAppended;
+    // Events were dropped from the front or inserted in front: repaint everything.
+    std::function<void()> fullRepaint;
+    // A Log Output event was stored (for the terminal).
+    std::function<void(EventNode* node)> logOutputStored;
+};
+
+// Outcome of one live slice.
+struct SliceResult {
+    uint32_t processed = 0;
+    bool dropped = false;
+    bool budgetExpired = false;
+};
+
+// Owns the decoder, staging buffer, store, tracker and statistics of one recording, and
+// moves records from staging through the tracker into the store.
+class RecordingEngine {
+public:
+    RecordingEngine();
+    RecordingEngine(const RecordingEngine&) = delete;
+    RecordingEngine& operator=(const RecordingEngine&) = delete;
+
+    // Clears all data: decoder, staging, store, checkpoints, tracker, statistics, list.
+    void resetAll();
+    // Idle and Scheduler, registered after a reset before the first event is processed.
+    void registerBuiltInContexts();
+
+    void processEvent(const EventRecord& record);
+    // Live slice: processes staged records until none is left or the budget is spent.
+    SliceResult liveSlice(std::chrono::milliseconds budget);
+    // Processes up to `count` staged records; returns how many, and whether any dropped.
+    SliceResult dataProcess(uint32_t count);
+    // Analysis pass over staged records first..last: interpret and measure, store nothing.
+    void analyse(uint32_t first, uint32_t last);
+    // Load pass: staged records first..last go in front of the window (append false).
+    void insertInFront(uint32_t first, uint32_t last);
+
+    // Prepares a load pass of a file that was analysed: run state back to before event 0.
+    void restartForLoadPass();
+    // Decoding resumes at checkpoint `index` (window moves back); false if there is none.
+    bool resumeAtCheckpoint(uint32_t index);
+    // Decoding resumes after the last stored node (window moves forward).
+    void resumeAfterWindow();
+
+    StagingBuffer staging;
+    StreamDecoder decoder{staging};
+    EventStore store;
+    Checkpoints checkpoints;
+    ContextTracker tracker;
+    Statistics statistics;
+    ContextList contextList;
+    EngineCallbacks callbacks;
+
+    uint32_t nextIndex = 0;
+    uint32_t firstIndex = 0;
+    uint64_t lastTimestamp = 0;
+    uint32_t processedCount = 0;
+    uint32_t largestProcessedCount = 0;
+    EventNode* firstNode = nullptr;
+    EventNode* lastNode = nullptr;
+    uint64_t lastNodeTime = 0;
+
+private:
+    bool takeRecord(uint32_t index, EventRecord& out);
+    void appendInterpreted(const EventRecord& record);
+    bool processNext();
+};
+
+} // namespace kavrin

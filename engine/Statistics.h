@@ -1,0 +1,37 @@
+#pragma once
+
+#include "engine/EventRecord.h"
+
+#include <cstdint>
+#include <map>
+#include <unordered_map>
+
+namespace kavrin {
+
+class ContextTracker;
+
+// Second number -> context id -> share of that interval the context ran (0 to 1).
+using CpuLoadMap = std::map<uint64_t, std::unordered_map<uint32_t, float>>;
+
+// Per-second interval statistics of the whole system and of every context.
+class Statistics {
+public:
+    // Closes the running interval when `record` lies one frequency's worth of ticks after its
+    // start; returns whether it did.
+    bool closeIntervalIfDue(const EventRecord& record, ContextTracker& tracker);
+    // Clears run statistics of every context and the overflow counters; keeps events.
+    void resetStats(ContextTracker& tracker);
+    void clear();
+
+    uint64_t intervalStart = 0;
+    EventRecord intervalEndRecord; // shallow: only index and streamPosition are used
+    uint32_t eventsLastInterval = 0;
+    uint32_t bytesLastInterval = 0;
+    uint32_t peakBytesPerInterval = 0;
+    uint32_t interruptsLastInterval = 0;
+    uint32_t isrTimeLastInterval = 0;
+    uint32_t taskRunsLastInterval = 0;
+    CpuLoadMap cpuLoad;
+};
+
+} // namespace kavrin
