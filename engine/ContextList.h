@@ -14,8 +14,10 @@ class ContextList {
 public:
     // Inserts the contexts not yet listed at their place; returns whether any was inserted.
     bool rebuild(ContextTracker& tracker);
-    // Back to no rows (the fixed entries Idle and Scheduler come back on the next rebuild).
+    // Back to no rows.
     void clear(ContextTracker& tracker);
+    // Back to the fixed entries, Idle and Scheduler (when known).
+    void resetToFixedEntries(ContextTracker& tracker);
 
     const std::vector<uint32_t>& rows() const { return rows_; }
 

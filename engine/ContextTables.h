@@ -24,15 +24,20 @@ public:
 
     // Ids in ascending order (for the contexts list and statistics).
     std::vector<uint32_t> sortedIds() const;
+    // Visits (id, info) in creation order.
     template <class F> void forEach(F&& f) {
-        for (auto& info : infos_)
-            f(*info);
+        for (auto& entry : entries_)
+            f(entry.id, *entry.info);
     }
 
     bool changed = false; // contexts-changed flag, cleared by the contexts list
 
 private:
-    std::vector<std::unique_ptr<ContextInfo>> infos_;
+    struct Entry {
+        uint32_t id;
+        std::unique_ptr<ContextInfo> info;
+    };
+    std::vector<Entry> entries_;
     std::unordered_map<uint32_t, ContextInfo*> index_;
     uint32_t cachedId_ = 0;
     ContextInfo* cached_ = nullptr;
@@ -50,7 +55,7 @@ public:
     // An interrupt met in the stream: when new, "ISR #n" with sort key n + 1000.
     IsrEntry& registerIsr(uint32_t number);
     // The entry for `number`, created blank (sort key -1) when new; for the system description.
-    IsrEntry& obtain(uint32_t number) { return entries_[number]; }
+    IsrEntry& obtain(uint32_t number);
     const IsrEntry* find(uint32_t number) const;
     bool contains(uint32_t number) const { return entries_.count(number) != 0; }
     void clear() { entries_.clear(); }

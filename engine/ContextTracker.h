@@ -21,6 +21,8 @@ struct TrackerHooks {
     std::function<void(uint32_t number, uint32_t dropped)> overflow;
     // The timestamp frequency of a System Info event.
     std::function<void(uint32_t frequency)> frequency;
+    // The overflow counters were cleared (statistics reset).
+    std::function<void()> overflowsCleared;
 };
 
 // The part of the tracker that a checkpoint restores. Node references are not kept: the
@@ -62,8 +64,10 @@ public:
 
     TrackerSnapshot snapshot() const;
     void restore(const TrackerSnapshot& snapshot);
-    // Clears every node reference (pendingNode, pendingIdleNode) before nodes are freed.
+    // Clears every node reference (pendingNode, pendingIdleNode).
     void clearNodeReferences();
+    // Clears the references to nodes with an index below `firstKept` (they are being freed).
+    void releaseNodesBefore(uint32_t firstKept);
 
     // Set from the System Info block by the detail text.
     void setTaskIdMapping(uint32_t base, uint32_t shift) {
@@ -92,7 +96,6 @@ public:
 
 private:
     void openReadyInterval(uint32_t task, uint64_t timestamp);
-    void formatLogOutput(EventRecord& record);
     void linkApiEnd(const EventRecord& record, EventNode* lastNode);
     void closeSpan(const EventRecord& record, uint64_t now);
 };

@@ -66,8 +66,6 @@ public:
     void setTimeIndex(uint64_t second, EventNode* node) { timeIndex_[second] = node; }
     bool timeIndexEmpty() const { return timeIndex_.empty(); }
     const std::map<uint64_t, EventNode*>& timeIndex() const { return timeIndex_; }
-    // Removes the entries of seconds before `second` (after a drop).
-    void trimTimeIndex(uint64_t second);
 
     // The node with the largest timestamp not after `timestamp` (first node if none).
     EventNode* nodeAtTime(uint64_t timestamp) const;
@@ -80,6 +78,7 @@ private:
     EventNode* last_ = nullptr;
     uint32_t total_ = 0;
     EventNode* cursor_ = nullptr;
+    EventNode* insertHint_ = nullptr;
 
     std::unique_ptr<EventNode*[]> rowTable_;
     uint32_t rowCount_ = 0;

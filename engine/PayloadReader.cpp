@@ -5,7 +5,8 @@
 namespace kavrin {
 
 PayloadReader::PayloadReader(const EventRecord& record)
-    : data_(record.payload), end_(record.payload ? std::min(record.param1, record.payloadSize) : 0) {}
+    : data_(record.payload),
+      end_(record.payload ? std::min(record.param1, record.payloadSize) : 0) {}
 
 uint32_t PayloadReader::readVarint(uint32_t defaultValue) {
     if (atEnd())

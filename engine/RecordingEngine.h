@@ -4,8 +4,8 @@
 #include "engine/ContextList.h"
 #include "engine/ContextTracker.h"
 #include "engine/EventStore.h"
-#include "engine/Statistics.h"
 #include "engine/StagingBuffer.h"
+#include "engine/Statistics.h"
 #include "engine/StreamDecoder.h"
 
 #include <chrono>
@@ -25,6 +25,8 @@ struct EngineCallbacks {
     std::function<void()> fullRepaint;
     // A Log Output event was stored (for the terminal).
     std::function<void(EventNode* node)> logOutputStored;
+    // Nodes before `firstKept` are about to be freed (null: all of them).
+    std::function<void(EventNode* firstKept)> nodesDropping;
 };
 
 // Outcome of one live slice.
@@ -47,7 +49,8 @@ public:
     // Idle and Scheduler, registered after a reset before the first event is processed.
     void registerBuiltInContexts();
 
-    void processEvent(const EventRecord& record);
+    // Takes over the record's text and payload.
+    void processEvent(EventRecord record);
     // Live slice: processes staged records until none is left or the budget is spent.
     SliceResult liveSlice(std::chrono::milliseconds budget);
     // Processes up to `count` staged records; returns how many, and whether any dropped.
@@ -77,7 +80,7 @@ public:
     uint32_t firstIndex = 0;
     uint64_t lastTimestamp = 0;
     uint32_t processedCount = 0;
-    uint32_t largestProcessedCount = 0;
+    uint32_t largestProcessedCount = 0; // what "Events/Count" shows: it never goes down
     EventNode* firstNode = nullptr;
     EventNode* lastNode = nullptr;
     uint64_t lastNodeTime = 0;
@@ -85,7 +88,8 @@ public:
 private:
     bool takeRecord(uint32_t index, EventRecord& out);
     void appendInterpreted(const EventRecord& record);
-    bool processNext();
+    bool processNext(SliceResult& result);
+    void announce(const SliceResult& result, uint32_t rowsBefore);
 };
 
 } // namespace kavrin

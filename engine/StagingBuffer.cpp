@@ -5,7 +5,9 @@
 
 namespace kavrin {
 
-StagingBuffer::~StagingBuffer() { std::free(records_); }
+StagingBuffer::~StagingBuffer() {
+    std::free(records_);
+}
 
 void StagingBuffer::compactIfConsumed() {
     const uint32_t count = count_.load(std::memory_order_relaxed);
@@ -33,7 +35,8 @@ EventRecord* StagingBuffer::nextSlot() {
     if (count == capacity_) {
         const uint32_t grown = std::min(Capacity, capacity_ + GrowthStep);
         std::lock_guard guard(lock_);
-        auto* records = static_cast<EventRecord*>(std::realloc(records_, sizeof(EventRecord) * grown));
+        auto* records =
+            static_cast<EventRecord*>(std::realloc(records_, sizeof(EventRecord) * grown));
         if (!records)
             return nullptr;
         records_ = records;
@@ -50,7 +53,9 @@ EventRecord* StagingBuffer::pendingBegin() {
     return records_ + std::min<int64_t>(taken, count_.load(std::memory_order_relaxed));
 }
 
-EventRecord* StagingBuffer::pendingEnd() { return records_ + count_.load(std::memory_order_relaxed); }
+EventRecord* StagingBuffer::pendingEnd() {
+    return records_ + count_.load(std::memory_order_relaxed);
+}
 
 int StagingBuffer::copyOut(uint32_t index, EventRecord& out) {
     const uint32_t base = base_.load(std::memory_order_acquire);

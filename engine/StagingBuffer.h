@@ -27,7 +27,9 @@ public:
     // Producer: the slot at `count`, grown if needed; null when full or out of memory.
     EventRecord* nextSlot();
     // Producer: makes the slot returned by nextSlot() visible to the consumer.
-    void commit() { count_.store(count_.load(std::memory_order_relaxed) + 1, std::memory_order_release); }
+    void commit() {
+        count_.store(count_.load(std::memory_order_relaxed) + 1, std::memory_order_release);
+    }
     // Producer: the staged records not yet taken, for rebasing timestamps.
     EventRecord* pendingBegin();
     EventRecord* pendingEnd();

@@ -21,10 +21,12 @@ public:
     bool closeIntervalIfDue(const EventRecord& record, ContextTracker& tracker);
     // Clears run statistics of every context and the overflow counters; keeps events.
     void resetStats(ContextTracker& tracker);
+    // The next interval starts at the first event again (a replay from event 0).
+    void restartIntervals();
     void clear();
 
     uint64_t intervalStart = 0;
-    EventRecord intervalEndRecord; // shallow: only index and streamPosition are used
+    EventRecord intervalEndRecord; // index, timestamp and stream position only; owns no blocks
     uint32_t eventsLastInterval = 0;
     uint32_t bytesLastInterval = 0;
     uint32_t peakBytesPerInterval = 0;

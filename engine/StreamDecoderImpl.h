@@ -1,6 +1,8 @@
 #pragma once
 // Template part of StreamDecoder; included by StreamDecoder.h only.
 
+#include "engine/MulDiv.h"
+
 #include <cstring>
 
 namespace kavrin {
@@ -47,7 +49,8 @@ inline PayloadClass payloadClassOf(uint32_t id) {
 namespace detail {
 
 // Varint of at most five bytes; a longer one marks the packet invalid.
-template <ByteSource S> inline uint32_t readVarint(S& source, bool& bad, unsigned* bytesTaken = nullptr) {
+template <ByteSource S>
+inline uint32_t readVarint(S& source, bool& bad, unsigned* bytesTaken = nullptr) {
     uint32_t value = 0;
     unsigned taken = 0;
     for (unsigned shift = 0;; shift += 7) {
@@ -118,7 +121,8 @@ template <ByteSource S> int32_t StreamDecoder::decodeOne(S& source, EventRecord&
     case PayloadClass::P2X: {
         out.param1 = detail::readVarint(source, bad);
         out.param2 = detail::readVarint(source, bad);
-        const uint32_t words[2] = {detail::readVarint(source, bad), detail::readVarint(source, bad)};
+        const uint32_t words[2] = {detail::readVarint(source, bad),
+                                   detail::readVarint(source, bad)};
         std::memcpy(payload_, words, sizeof words);
         payloadSize = sizeof words;
         break;
@@ -176,7 +180,7 @@ template <ByteSource S> int32_t StreamDecoder::decodeOne(S& source, EventRecord&
     if (out.id == TargetTimeUsEvent && timeBase_ == 0 && timestampFrequency_ != 0) {
         const uint64_t us = (uint64_t(out.param2) << 32) | out.param1;
         // 128-bit so that long target uptimes at high frequencies do not wrap.
-        const auto ticks = uint64_t((unsigned __int128)us * timestampFrequency_ / 1'000'000u);
+        const auto ticks = mulDiv(us, timestampFrequency_, 1'000'000u);
         rebase(ticks, runningTime_ + delta);
     } else {
         runningTime_ += delta;

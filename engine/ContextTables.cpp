@@ -1,0 +1,91 @@
+#include "engine/ContextTables.h"
+
+#include <algorithm>
+
+namespace kavrin {
+
+void ContextInfo::resetRunStatistics() {
+    lastRunTime = 0;
+    maxRunTime = 0;
+    minRunTime = 0xFFFFFFFFu;
+    minRunIndex = 0;
+    maxRunIndex = 0;
+    lastIntervalRunTime = 0;
+    minIntervalRunTime = 0xFFFFFFFFu;
+    maxIntervalRunTime = 0;
+    intervalRunTimeSum = 0;
+    intervalCount = 0;
+    lastIntervalRuns = 0;
+    runTimeInInterval = 0;
+    totalRunTime = 0;
+    runsInInterval = 0;
+    runCount = 0;
+}
+
+ContextInfo& ContextTable::operator[](uint32_t id) {
+    if (cached_ && cachedId_ == id)
+        return *cached_;
+    auto found = index_.find(id);
+    ContextInfo* info;
+    if (found != index_.end()) {
+        info = found->second;
+    } else {
+        entries_.push_back({id, std::make_unique<ContextInfo>()});
+        info = entries_.back().info.get();
+        index_.emplace(id, info);
+        changed = true;
+    }
+    cachedId_ = id;
+    cached_ = info;
+    return *info;
+}
+
+ContextInfo* ContextTable::find(uint32_t id) {
+    auto found = index_.find(id);
+    return found == index_.end() ? nullptr : found->second;
+}
+
+const ContextInfo* ContextTable::find(uint32_t id) const {
+    auto found = index_.find(id);
+    return found == index_.end() ? nullptr : found->second;
+}
+
+void ContextTable::clear() {
+    index_.clear();
+    entries_.clear();
+    cached_ = nullptr;
+    changed = true;
+}
+
+std::vector<uint32_t> ContextTable::sortedIds() const {
+    std::vector<uint32_t> ids;
+    ids.reserve(index_.size());
+    for (const auto& entry : index_)
+        ids.push_back(entry.first);
+    std::sort(ids.begin(), ids.end());
+    return ids;
+}
+
+IsrEntry& IsrTable::registerIsr(uint32_t number) {
+    auto [entry, inserted] = entries_.try_emplace(number);
+    if (inserted) {
+        entry->second.number = number;
+        entry->second.name = "ISR #" + std::to_string(number);
+        entry->second.sortKey = int32_t(number + 1000);
+    }
+    return entry->second;
+}
+
+IsrEntry& IsrTable::obtain(uint32_t number) {
+    auto [entry, inserted] = entries_.try_emplace(number);
+    if (inserted)
+        entry->second.number = number;
+    return entry->second;
+}
+
+const IsrEntry* IsrTable::find(uint32_t number) const {
+    auto found = entries_.find(number);
+    return found == entries_.end() ? nullptr : &found->second;
+}
+
+} // namespace kavrin

@@ -1,0 +1,253 @@
+#include "engine/EventStore.h"
+
+#include <algorithm>
+
+namespace kavrin {
+namespace {
+
+constexpr size_t NodeBlockSize = 16'384;
+
+} // namespace
+
+EventClass eventClassOf(uint32_t id) {
+    switch (id) {
+    case 2:
+    case 3:
+    case 18:
+        return EventClass::Interrupt;
+    case 4:
+    case 5:
+    case 6:
+    case 7:
+    case 8:
+    case 9:
+    case 17:
+    case 19:
+    case 20:
+    case 21:
+        return EventClass::Task;
+    case 10:
+    case 11:
+    case 12:
+    case 13:
+    case 14:
+    case 22:
+    case 24:
+    case 25:
+    case 27:
+        return EventClass::System;
+    case 15:
+    case 16:
+        return EventClass::User;
+    case 26:
+        return EventClass::Message;
+    case 28:
+        return EventClass::Api;
+    default:
+        return id >= 32 ? EventClass::Api : EventClass::AlwaysShown;
+    }
+}
+
+// Appending classifies coarsely (the full table applies on the next rebuild), so that a
+// message appended under an active filter stays visible until then.
+static EventClass appendClassOf(uint32_t id) {
+    if (id == 2 || id == 3)
+        return EventClass::Interrupt;
+    if (id >= 4 && id <= 7)
+        return EventClass::Task;
+    return id < 32 ? EventClass::AlwaysShown : EventClass::Api;
+}
+
+EventStore::EventStore() : rowTable_(new EventNode*[RowTableSize]) {}
+
+EventStore::~EventStore() {
+    clear();
+}
+
+EventNode* EventStore::makeNode(const EventRecord& record) {
+    if (!freeList_) {
+        blocks_.push_back(std::make_unique<EventNode[]>(NodeBlockSize));
+        EventNode* block = blocks_.back().get();
+        for (size_t i = 0; i < NodeBlockSize; ++i)
+            block[i].next = i + 1 < NodeBlockSize ? &block[i + 1] : nullptr;
+        freeList_ = block;
+    }
+    EventNode* node = freeList_;
+    freeList_ = node->next;
+    *node = EventNode{};
+    node->store = this;
+    node->record = record;
+    return node;
+}
+
+void EventStore::freeNode(EventNode* node) {
+    freeRecordBlocks(node->record);
+    node->next = freeList_;
+    freeList_ = node;
+}
+
+bool EventStore::shown(const EventNode* node) const {
+    const EventClass eventClass = eventClassOf(node->record.id);
+    return eventClass == EventClass::AlwaysShown || classShown_[size_t(eventClass)];
+}
+
+void EventStore::append(EventNode* node) {
+    node->previous = last_;
+    node->next = nullptr;
+    if (last_)
+        last_->next = node;
+    else
+        first_ = node;
+    last_ = node;
+    node->row = total_++;
+    if (!filterActive_)
+        return;
+    const EventClass eventClass = appendClassOf(node->record.id);
+    if (eventClass == EventClass::AlwaysShown || classShown_[size_t(eventClass)]) {
+        if (rowCount_ < RowTableSize)
+            rowTable_[rowCount_] = node;
+        node->row = rowCount_++;
+    } else {
+        node->row = rowCount_ > 0 ? rowCount_ - 1 : 0;
+    }
+}
+
+void EventStore::insertBefore(EventNode* node) {
+    // Earlier events arrive in index order: go on from the node inserted last.
+    EventNode* after = first_;
+    if (insertHint_ && insertHint_->record.index < node->record.index)
+        after = insertHint_;
+    while (after && after->record.index < node->record.index)
+        after = after->next;
+    if (!after) {
+        append(node);
+        return;
+    }
+    node->next = after;
+    node->previous = after->previous;
+    if (after->previous)
+        after->previous->next = node;
+    else
+        first_ = node;
+    after->previous = node;
+    ++total_;
+    cursor_ = nullptr;
+    insertHint_ = node;
+}
+
+EventNode* EventStore::nodeAt(uint32_t row) {
+    if (row >= rowCount())
+        return nullptr;
+    if (filterActive_)
+        return rowTable_[row];
+    EventNode* node = cursor_ ? cursor_ : first_;
+    // Start from whichever of cursor, first or last is nearest.
+    const uint32_t fromCursor = node->row > row ? node->row - row : row - node->row;
+    if (row < fromCursor)
+        node = first_;
+    else if (total_ - 1 - row < fromCursor)
+        node = last_;
+    while (node && node->row < row)
+        node = node->next;
+    while (node && node->row > row)
+        node = node->previous;
+    cursor_ = node;
+    return node;
+}
+
+void EventStore::setClassShown(EventClass eventClass, bool shownFlag) {
+    if (eventClass != EventClass::AlwaysShown)
+        classShown_[size_t(eventClass)] = shownFlag;
+}
+
+bool EventStore::classShown(EventClass eventClass) const {
+    return eventClass == EventClass::AlwaysShown || classShown_[size_t(eventClass)];
+}
+
+void EventStore::renumber() {
+    if (filterActive_)
+        return;
+    uint32_t row = 0;
+    for (EventNode* node = first_; node; node = node->next)
+        node->row = row++;
+    cursor_ = nullptr;
+}
+
+void EventStore::rebuildFilter() {
+    cursor_ = nullptr;
+    if (std::all_of(classShown_.begin(), classShown_.end(), [](bool on) { return on; })) {
+        filterActive_ = false;
+        renumber();
+        return;
+    }
+    rowCount_ = 0;
+    for (EventNode* node = first_; node; node = node->next) {
+        if (shown(node)) {
+            if (rowCount_ < RowTableSize)
+                rowTable_[rowCount_] = node;
+            node->row = rowCount_++;
+        } else {
+            node->row = rowCount_ > 0 ? rowCount_ - 1 : 0;
+        }
+    }
+    filterActive_ = true;
+}
+
+uint32_t EventStore::dropFront(uint32_t n) {
+    const uint32_t dropCount = std::min(total_, n);
+    if (dropCount == 0)
+        return 0;
+    EventNode* firstKept = first_;
+    for (uint32_t i = 0; i < dropCount; ++i)
+        firstKept = firstKept->next;
+    if (beforeDrop)
+        beforeDrop(firstKept);
+    for (EventNode* node = first_; node != firstKept;) {
+        EventNode* next = node->next;
+        freeNode(node);
+        node = next;
+    }
+    first_ = firstKept;
+    if (first_)
+        first_->previous = nullptr;
+    else
+        last_ = nullptr;
+    total_ -= dropCount;
+    cursor_ = nullptr;
+    insertHint_ = nullptr;
+    // Entries pointing at dropped nodes must go, whatever second they are filed under.
+    std::erase_if(timeIndex_, [this](const auto& entry) {
+        return !first_ || entry.second->record.index < first_->record.index;
+    });
+    return dropCount;
+}
+
+void EventStore::clear() {
+    for (EventNode* node = first_; node;) {
+        EventNode* next = node->next;
+        freeNode(node);
+        node = next;
+    }
+    first_ = last_ = cursor_ = insertHint_ = nullptr;
+    total_ = 0;
+    rowCount_ = 0;
+    timeIndex_.clear();
+}
+
+EventNode* EventStore::nodeAtTime(uint64_t timestamp) const {
+    if (!first_)
+        return nullptr;
+    // Start at the indexed node of the latest second not after the time (or the first node).
+    EventNode* node = first_;
+    for (auto entry = timeIndex_.rbegin(); entry != timeIndex_.rend(); ++entry) {
+        if (entry->second->record.timestamp <= timestamp) {
+            node = entry->second;
+            break;
+        }
+    }
+    while (node->next && node->next->record.timestamp <= timestamp)
+        node = node->next;
+    return node;
+}
+
+} // namespace kavrin

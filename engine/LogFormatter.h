@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstdint>
+
+namespace kavrin {
+
+struct FormattedLog {
+    char* text = nullptr; // malloc block, NUL-terminated
+    uint32_t length = 0;  // without the NUL
+    uint32_t options = 0; // level in bits 0-7, indentation in bits 8-15
+};
+
+// Formats a Log Output block (format string, options, argument count, arguments) with the
+// target's small printf into a buffer of max(size, 512) bytes.
+FormattedLog formatLogOutput(const uint8_t* block, uint32_t size);
+
+} // namespace kavrin

@@ -1,0 +1,217 @@
+#include "engine/RecordingEngine.h"
+
+#include <algorithm>
+
+namespace kavrin {
+namespace {
+
+constexpr uint32_t IdleColourCode = 0xF1A;
+constexpr uint32_t IdleDisplayValue = 26;
+constexpr uint32_t SchedulerColourCode = 0xF0F;
+constexpr uint32_t SchedulerDisplayValue = 15;
+// The clock is read once per this many events of a live slice.
+constexpr uint32_t BudgetCheckInterval = 256;
+
+} // namespace
+
+RecordingEngine::RecordingEngine() {
+    store.beforeDrop = [this](EventNode* firstKept) {
+        const uint32_t keptIndex = firstKept ? firstKept->record.index : nextIndex;
+        tracker.releaseNodesBefore(keptIndex);
+        if (callbacks.nodesDropping)
+            callbacks.nodesDropping(firstKept);
+        firstNode = firstKept;
+        if (!firstKept)
+            lastNode = nullptr;
+    };
+}
+
+void RecordingEngine::resetAll() {
+    decoder.reset();
+    store.clear();
+    checkpoints.clear();
+    tracker.reset();
+    statistics.clear();
+    contextList.clear(tracker);
+    nextIndex = 0;
+    firstIndex = 0;
+    lastTimestamp = 0;
+    processedCount = 0;
+    largestProcessedCount = 0;
+    firstNode = nullptr;
+    lastNode = nullptr;
+    lastNodeTime = 0;
+}
+
+void RecordingEngine::registerBuiltInContexts() {
+    auto builtIn = [this](uint32_t id, ContextKind kind, const char* name, uint32_t displayValue,
+                          uint32_t colourCode) {
+        ContextInfo& info = tracker.contexts[id];
+        info.id = id;
+        info.kind = kind;
+        info.name = name;
+        info.hasName = true;
+        info.displayValue = displayValue;
+        info.colourCode = colourCode;
+    };
+    builtIn(IdleContext, IdleKind, "Idle", IdleDisplayValue, IdleColourCode);
+    builtIn(SchedulerContext, SchedulerKind, "Scheduler", SchedulerDisplayValue,
+            SchedulerColourCode);
+    contextList.rebuild(tracker);
+}
+
+bool RecordingEngine::takeRecord(uint32_t index, EventRecord& out) {
+    if (staging.copyOut(index, out) != 0)
+        return false;
+    if (const Checkpoint* checkpoint = checkpoints.find(index)) {
+        freeRecordBlocks(out);
+        out = deepCopy(checkpoint->record);
+    }
+    return true;
+}
+
+void RecordingEngine::appendInterpreted(const EventRecord& record) {
+    EventNode* node = store.makeNode(record);
+    if (lastNode && lastNode->record.index > record.index) {
+        store.insertBefore(node);
+        if (!firstNode || record.index < firstNode->record.index)
+            firstNode = node;
+    } else {
+        lastNode = node;
+        if (!firstNode)
+            firstNode = node;
+        lastNodeTime = record.timestamp;
+        store.append(node);
+    }
+    if (record.id == LogOutputEvent && callbacks.logOutputStored)
+        callbacks.logOutputStored(node);
+    const bool closed = statistics.closeIntervalIfDue(record, tracker);
+    const uint32_t frequency = tracker.timestampFrequency;
+    if ((closed || store.timeIndexEmpty()) && frequency != 0)
+        store.setTimeIndex(record.timestamp / frequency, node);
+}
+
+void RecordingEngine::processEvent(EventRecord record) {
+    if (record.index % CheckpointSpacing == 0 && !checkpoints.has(record.index))
+        checkpoints.take(record, tracker.snapshot(), lastNodeTime);
+    if (record.id == SyncEvent) {
+        processedCount = record.index + 1;
+        largestProcessedCount = std::max(largestProcessedCount, processedCount);
+        freeRecordBlocks(record);
+        return;
+    }
+    tracker.interpret(record);
+    if (record.id == OverflowEvent && lastNode)
+        lastNode->record.contextAfter = IdleContext; // Idle is the fall-back after an overflow
+    appendInterpreted(record);                       // the store owns text and payload from here
+    tracker.accountSwitch(record, false);
+    tracker.linkSpans(record, lastNode);
+    if (record.id == IsrEnterEvent && record.context != IdleContext)
+        tracker.contexts[record.context].priority = InterruptPriority;
+}
+
+bool RecordingEngine::processNext(SliceResult& result) {
+    EventRecord record;
+    if (!takeRecord(nextIndex, record))
+        return false;
+    processEvent(record);
+    if (nextIndex - firstIndex >= WindowSize - 1) {
+        firstIndex += store.dropFront(WindowStep);
+        result.dropped = true;
+    }
+    staging.consumed(nextIndex);
+    ++nextIndex;
+    ++result.processed;
+    return true;
+}
+
+void RecordingEngine::announce(const SliceResult& result, uint32_t rowsBefore) {
+    if (result.processed == 0)
+        return;
+    if (result.dropped) {
+        store.renumber();
+        if (callbacks.fullRepaint)
+            callbacks.fullRepaint();
+    } else if (callbacks.rowsAppended && store.rowCount() > rowsBefore) {
+        callbacks.rowsAppended(rowsBefore, store.rowCount() - 1);
+    }
+}
+
+SliceResult RecordingEngine::liveSlice(std::chrono::milliseconds budget) {
+    const auto deadline = std::chrono::steady_clock::now() + budget;
+    const uint32_t rowsBefore = store.rowCount();
+    SliceResult result;
+    while (processNext(result)) {
+        if (result.processed % BudgetCheckInterval == 0 &&
+            std::chrono::steady_clock::now() >= deadline) {
+            result.budgetExpired = true;
+            break;
+        }
+    }
+    announce(result, rowsBefore);
+    return result;
+}
+
+SliceResult RecordingEngine::dataProcess(uint32_t count) {
+    const uint32_t rowsBefore = store.rowCount();
+    SliceResult result;
+    while (result.processed < count && processNext(result)) {
+    }
+    announce(result, rowsBefore);
+    return result;
+}
+
+void RecordingEngine::analyse(uint32_t first, uint32_t last) {
+    EventRecord record;
+    for (uint64_t index = first; index <= last && takeRecord(uint32_t(index), record); ++index) {
+        if (record.id != SyncEvent) {
+            tracker.interpret(record);
+            statistics.closeIntervalIfDue(record, tracker);
+            lastTimestamp = record.timestamp;
+            tracker.accountSwitch(record, true);
+            if (record.id == IsrEnterEvent && record.context != IdleContext)
+                tracker.contexts[record.context].priority = InterruptPriority;
+        }
+        processedCount = uint32_t(index) + 1;
+        largestProcessedCount = std::max(largestProcessedCount, processedCount);
+        freeRecordBlocks(record); // nothing is stored on this pass
+        staging.consumed(uint32_t(index));
+    }
+}
+
+void RecordingEngine::insertInFront(uint32_t first, uint32_t last) {
+    EventRecord record;
+    for (uint64_t index = first; index <= last && takeRecord(uint32_t(index), record); ++index) {
+        processEvent(record);
+        staging.consumed(uint32_t(index));
+    }
+    store.renumber();
+    store.rebuildFilter();
+    if (callbacks.fullRepaint)
+        callbacks.fullRepaint();
+}
+
+void RecordingEngine::restartForLoadPass() {
+    tracker.restartRunState();
+    statistics.restartIntervals();
+    lastNodeTime = 0;
+}
+
+bool RecordingEngine::resumeAtCheckpoint(uint32_t index) {
+    const Checkpoint* checkpoint = checkpoints.find(index);
+    if (!checkpoint)
+        return false;
+    staging.restartAt(index);
+    decoder.setRunningTime(checkpoint->lastTime);
+    return true;
+}
+
+void RecordingEngine::resumeAfterWindow() {
+    if (!lastNode)
+        return;
+    staging.restartAt(lastNode->record.index + 1);
+    decoder.setRunningTime(lastNode->record.timestamp);
+    tracker.clearNodeReferences();
+}
+
+} // namespace kavrin
