@@ -16,14 +16,20 @@ concept ByteSource = requires(S source) {
 };
 
 // Bytes held in memory, with the stream offset of the first one. Reading past the end
-// yields 0 bytes and leaves the position at the end.
+// yields 0 bytes, leaves the position at the end and is reported by overrun().
 class MemorySource {
 public:
     MemorySource(const uint8_t* data, size_t size, uint32_t startPosition = 0)
         : data_(data), size_(size), start_(startPosition) {}
 
     int32_t hasData() const { return pos_ < size_ ? 1 : 0; }
-    uint8_t readByte() { return pos_ < size_ ? data_[pos_++] : 0; }
+    uint8_t readByte() {
+        if (pos_ < size_)
+            return data_[pos_++];
+        overrun_ = true;
+        return 0;
+    }
+    bool overrun() const { return overrun_; }
     uint32_t position() const { return start_ + uint32_t(pos_); }
     size_t consumed() const { return pos_; }
 
@@ -32,6 +38,7 @@ private:
     size_t size_;
     size_t pos_ = 0;
     uint32_t start_;
+    bool overrun_ = false;
 };
 
 } // namespace kavrin

@@ -1,0 +1,226 @@
+#include "EngineHarness.h"
+#include "engine/PayloadReader.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+namespace kavrin {
+namespace {
+
+using test::decodeAll;
+
+struct DecoderTest : ::testing::Test {
+    StagingBuffer staging;
+    StreamDecoder decoder{staging};
+    StreamWriter writer;
+    std::optional<MemorySource> stream;
+
+    // Decodes on from where the last call stopped.
+    int32_t decode(uint32_t max = 1000) {
+        if (!stream)
+            stream.emplace(writer.bytes().data(), writer.size());
+        return decoder.decodePackets(*stream, max);
+    }
+    EventRecord staged(uint32_t index) {
+        EventRecord record;
+        EXPECT_EQ(staging.copyOut(index, record), 0);
+        return record;
+    }
+    ~DecoderTest() override {
+        EventRecord record;
+        for (uint32_t i = staging.base(); i < staging.base() + staging.count(); ++i)
+            if (staging.copyOut(i, record) == 0)
+                freeRecordBlocks(record);
+    }
+};
+
+TEST_F(DecoderTest, PacketsBeforeStartAreDroppedAndStartOpensAtZero) {
+    writer.taskRun(5, 100);
+    writer.isrEnter(3, 50);
+    writer.start(77);
+    writer.taskRun(5, 10);
+    EXPECT_EQ(decode(), DecodeUnsynchronised);
+    EXPECT_EQ(decode(), DecodeUnsynchronised);
+    EXPECT_EQ(decode(), 2);
+    EXPECT_EQ(staged(0).id, StartEvent);
+    EXPECT_EQ(staged(0).timestamp, 0u); // the first delta of a recording counts as 0
+    EXPECT_EQ(staged(1).timestamp, 10u);
+    EXPECT_EQ(staged(1).param1, 5u);
+}
+
+TEST_F(DecoderTest, FieldsOfEveryPayloadClass) {
+    writer.start(0);
+    writer.taskInfo(7, 12, std::string(300, 'n'), 1);
+    writer.stack(7, 0x20000000, 1024, 96, 1);
+    writer.api(40, {1, 300, 0xFFFFFFFF}, 1);
+    writer.apiEndValue(40, 9, 1);
+    writer.targetTimeCycles(0xFFFFFFFF, 0xFFFFFFFF);
+    ASSERT_EQ(decode(), 6);
+    const EventRecord info = staged(1);
+    EXPECT_EQ(info.param1, 7u);
+    EXPECT_EQ(info.param2, 12u);
+    EXPECT_EQ(std::string(info.text), std::string(300, 'n'));
+    const EventRecord stack = staged(2);
+    ASSERT_EQ(stack.payloadSize, 8u);
+    uint32_t words[2];
+    std::memcpy(words, stack.payload, 8);
+    EXPECT_EQ(words[0], 1024u);
+    EXPECT_EQ(words[1], 96u);
+    const EventRecord api = staged(3);
+    PayloadReader reader(api);
+    EXPECT_EQ(reader.readVarint(0), 1u);
+    EXPECT_EQ(reader.readVarint(0), 300u);
+    EXPECT_EQ(reader.readVarint(0), 0xFFFFFFFFu);
+    EXPECT_EQ(reader.readVarint(42), 42u); // past the block: the default
+    const EventRecord end = staged(4);
+    EXPECT_EQ(end.param2, 40u);
+    EXPECT_EQ(end.payloadSize, 1u);
+    EXPECT_EQ(staged(5).timestamp, 4ull + 0xFFFFFFFFull); // 64-bit running time
+}
+
+TEST_F(DecoderTest, LengthLimitsAndMalformedPackets) {
+    writer.start(0);
+    writer.lenPacket(40, std::vector<uint8_t>(2048, 1), 1);
+    ASSERT_EQ(decode(), 2);
+
+    StreamWriter tooLong;
+    tooLong.lenPacket(40, std::vector<uint8_t>(2049, 1), 1);
+    MemorySource source(tooLong.bytes().data(), tooLong.size());
+    EXPECT_EQ(decoder.decodePackets(source, 10), DecodeInvalidPacket);
+
+    for (uint8_t count : {0, 11}) {
+        const std::vector<uint8_t> badEnd = {28, count, 40, 1, 1};
+        MemorySource endSource(badEnd.data(), badEnd.size());
+        EXPECT_EQ(decoder.decodePackets(endSource, 10), DecodeInvalidPacket) << int(count);
+    }
+    // A varint of six bytes cannot be valid.
+    const std::vector<uint8_t> longVarint = {4, 0x80, 0x80, 0x80, 0x80, 0x80, 0x01, 0};
+    MemorySource varintSource(longVarint.data(), longVarint.size());
+    EXPECT_EQ(decoder.decodePackets(varintSource, 10), DecodeInvalidPacket);
+}
+
+TEST_F(DecoderTest, TruncatedPacketsAreIncompleteAndEarlierRecordsStay) {
+    writer.start(0);
+    writer.taskRun(1, 5);
+    const size_t complete = writer.size();
+    writer.lenPacket(40, std::vector<uint8_t>(20, 1), 1);
+    MemorySource source(writer.bytes().data(), complete + 6);
+    EXPECT_EQ(decoder.decodePackets(source, 100), DecodeIncompletePacket);
+    EXPECT_EQ(decoder.decodedInLastCall(), 2u);
+    EXPECT_EQ(staging.count(), 2u);
+    EXPECT_EQ(decoder.lastPacketPosition(), complete);
+
+    // A source that ends inside a varint or string: reported, not misread.
+    StagingBuffer otherStaging;
+    StreamDecoder other(otherStaging);
+    StreamWriter names;
+    names.start(0);
+    names.taskInfo(1, 2, "name", 3);
+    MemorySource cut(names.bytes().data(), names.size() - 3);
+    EXPECT_EQ(other.decodePackets(cut, 100), DecodeIncompletePacket);
+    EXPECT_EQ(other.decodedInLastCall(), 1u);
+}
+
+TEST_F(DecoderTest, FrequencyFromFirstSystemInfoAndRebaseOnFirstTargetTime) {
+    writer.start(0);
+    writer.targetTimeUs(5, 10); // no frequency yet: stored, no rebase
+    writer.systemInfo(1'000'000, 48'000'000, 0, 0, 10);
+    writer.systemInfo(7, 48'000'000, 0, 0, 10); // only the first one counts
+    writer.taskRun(3, 100);
+    writer.targetTimeUs(1'000'000, 30); // 1 s = 1,000,000 ticks
+    writer.taskRun(4, 20);
+    writer.targetTimeUs(2'000'000, 5); // later ones only advance the time
+    ASSERT_EQ(decode(), 8);
+    EXPECT_EQ(decoder.timestampFrequency(), 1'000'000u);
+    EXPECT_EQ(decoder.targetTimeBase(), 1'000'000u);
+    // Every staged record keeps its distance to the rebasing packet (now = 160).
+    EXPECT_EQ(staged(0).timestamp, 1'000'000u - 160);
+    EXPECT_EQ(staged(4).timestamp, 1'000'000u - 30);
+    EXPECT_EQ(staged(5).timestamp, 1'000'000u);
+    EXPECT_EQ(staged(6).timestamp, 1'000'020u);
+    EXPECT_EQ(staged(7).timestamp, 1'000'025u);
+}
+
+TEST_F(DecoderTest, RebaseOfAVeryLongUptimeDoesNotWrap) {
+    writer.start(0);
+    writer.systemInfo(4'000'000'000u, 0, 0, 0, 0);
+    const uint64_t tenYearsUs = 10ull * 365 * 24 * 3600 * 1'000'000;
+    writer.targetTimeUs(tenYearsUs, 0);
+    ASSERT_EQ(decode(), 3);
+    EXPECT_EQ(decoder.targetTimeBase(), tenYearsUs * 4000);
+}
+
+TEST_F(DecoderTest, EmptySystemInfoLeavesFrequencyUnsetAndFullBufferStops) {
+    writer.start(0);
+    writer.lenPacket(SystemInfoEvent, {}, 1);
+    writer.taskRun(1, 1);
+    writer.taskRun(2, 1);
+    ASSERT_EQ(decode(), 4);
+    EXPECT_EQ(decoder.timestampFrequency(), 0u);
+}
+
+TEST(PayloadReaderTest, StringsAndHexBytesStayInsideTheBlock) {
+    const uint8_t block[] = {3, 'a', 'b', 'c', 0xFF, 0x00, 0x10, 'x', 'y'};
+    PayloadReader reader(block, sizeof block);
+    EXPECT_EQ(reader.readString(), "abc");
+    EXPECT_EQ(reader.readString(), "xy"); // claims 16 bytes, two remain
+    EXPECT_TRUE(reader.atEnd());
+    EXPECT_EQ(reader.readString(), "");
+
+    const uint8_t hex[] = {3, 0x0A, 0xFF, 0x00};
+    PayloadReader hexReader(hex, sizeof hex);
+    EXPECT_EQ(hexReader.readHexBytes(), "a ff 0 ");
+    EXPECT_EQ(hexReader.readHexBytes(), "");
+
+    // The record's length field never widens the block.
+    EventRecord record;
+    uint8_t two[] = {0x81, 0x01};
+    record.payload = two;
+    record.payloadSize = 2;
+    record.param1 = 100;
+    PayloadReader recordReader(record);
+    EXPECT_EQ(recordReader.readVarint(0), 129u);
+    EXPECT_EQ(recordReader.readVarint(7), 7u);
+}
+
+TEST(StagingBufferTest, ConsumingTheLastRecordEmptiesTheBuffer) {
+    StagingBuffer staging;
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_NE(staging.nextSlot(), nullptr);
+        staging.commit();
+    }
+    EventRecord record;
+    EXPECT_EQ(staging.copyOut(3, record), -1);
+    staging.consumed(1);
+    ASSERT_NE(staging.nextSlot(), nullptr); // not the last one: nothing moves
+    EXPECT_EQ(staging.base(), 0u);
+    staging.consumed(2);
+    staging.nextSlot();
+    EXPECT_EQ(staging.base(), 3u);
+    EXPECT_EQ(staging.count(), 0u);
+    EXPECT_EQ(staging.peakCount(), 3u);
+    staging.restartAt(500);
+    EXPECT_EQ(staging.base(), 500u);
+    EXPECT_EQ(staging.copyOut(500, record), -1);
+}
+
+TEST(StagingBufferTest, StopsAtCapacity) {
+    StagingBuffer staging;
+    for (uint32_t i = 0; i < StagingBuffer::Capacity; ++i) {
+        ASSERT_NE(staging.nextSlot(), nullptr);
+        staging.commit();
+    }
+    EXPECT_TRUE(staging.full());
+    EXPECT_EQ(staging.nextSlot(), nullptr);
+    StreamDecoder decoder(staging);
+    StreamWriter writer;
+    writer.start(0);
+    MemorySource source(writer.bytes().data(), writer.size());
+    EXPECT_EQ(decoder.decodePackets(source, 10), 0);
+    EXPECT_EQ(source.consumed(), 0u); // nothing read while full
+}
+
+} // namespace
+} // namespace kavrin
