@@ -1,0 +1,81 @@
+#include "files/FileLoadWorker.h"
+
+#include "engine/RecordingEngine.h"
+#include "files/LoadSession.h"
+#include "files/LoadedDataFile.h"
+
+#include <QThread>
+
+#include <algorithm>
+
+namespace kavrin {
+
+FileLoadWorker::FileLoadWorker(LoadSession& session, QObject* parent)
+    : QObject(parent), session_(session) {}
+
+void FileLoadWorker::LoadData(uint FirstEvent, uint NumEvents, bool Append) {
+    RecordingEngine& engine = session_.engine;
+    LoadedDataFile& file = session_.file;
+    const bool analysing = session_.analysing.load();
+    session_.stop = {};
+
+    if (const Checkpoint* checkpoint = engine.checkpoints.find(FirstEvent))
+        file.seek(checkpoint->record.streamPosition);
+    emit LoadingStarted(FirstEvent, FirstEvent + NumEvents - 1, Append);
+
+    uint32_t remaining = NumEvents;
+    uint32_t current = FirstEvent;
+    uint32_t chunkStart = FirstEvent;
+    auto emitChunk = [&] {
+        if (!analysing)
+            session_.pendingChunks.increment();
+        emit DataLoaded(chunkStart, current - 1, Append);
+        chunkStart = current;
+    };
+    auto stopAt = [&](StreamStop reason) {
+        session_.stop = {reason, engine.decoder.lastPacketPosition(), current};
+    };
+
+    while (file.position() < file.fileSize() && remaining > 0) {
+        const int32_t result = engine.decoder.decodePackets(file, std::min(remaining, DecodeBatch));
+        if (result < 0) {
+            // Records staged before a bad packet are valid and stay.
+            const uint32_t staged = engine.decoder.decodedInLastCall();
+            remaining -= staged;
+            current += staged;
+            if (result == DecodeUnsynchronised)
+                continue;
+            stopAt(result == DecodeInvalidPacket ? StreamStop::InvalidPacket
+                                                 : StreamStop::IncompletePacket);
+            break;
+        }
+        if (result == 0) {
+            if (current > chunkStart)
+                emitChunk();
+            if (!engine.staging.full() && file.position() < file.fileSize()) {
+                stopAt(StreamStop::OutOfMemory);
+                break;
+            }
+            // The GUI thread is still working through a full staging buffer.
+            QThread::msleep(1);
+            continue;
+        }
+        remaining -= uint32_t(result);
+        current += uint32_t(result);
+        if (current - chunkStart >= ChunkSize)
+            emitChunk();
+    }
+    if (current > chunkStart)
+        emitChunk();
+    // A file that cannot be read on looks like a cut-off packet to the decoder.
+    if (!file.readError().isEmpty())
+        session_.stop = {StreamStop::ReadError, file.position(), current};
+
+    // A load pass ends only when the GUI thread has stored every chunk. The loader's own
+    // events are not processed meanwhile: a queued LoadData would run inside this one.
+    if (!analysing)
+        session_.pendingChunks.waitForZero();
+    emit LoadingFinished(FirstEvent, FirstEvent + (NumEvents - remaining), Append);
+}
+
+} // namespace kavrin

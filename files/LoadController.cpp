@@ -1,0 +1,201 @@
+#include "files/LoadController.h"
+
+#include "engine/RecordingEngine.h"
+#include "files/DataFileHeader.h"
+#include "files/LoadedDataFile.h"
+
+#include <algorithm>
+
+namespace kavrin {
+
+namespace {
+constexpr uint32_t UnlimitedEvents = 0xFFFF'FFFFu;
+constexpr uint32_t ProgressThreshold = 100'000; // smaller loads show no progress
+} // namespace
+
+LoadController::LoadController(LoadSession& session, RecordProperties& properties, QObject* parent)
+    : QObject(parent), session_(session), properties_(properties) {}
+
+bool LoadController::openDataFile(const QString& path, QString* error) {
+    LoadedDataFile& file = session_.file;
+    if (!file.open(path, error))
+        return false;
+    RecordingEngine& engine = session_.engine;
+    engine.contextList.clear(engine.tracker);
+    engine.contextList.rebuild(engine.tracker);
+    emit contextListReset();
+    file.setHeaderLength(readHeader(file.window(), file.windowLength(), properties_));
+    emit propertiesRead();
+    return true;
+}
+
+bool LoadController::analyzeFile(const QString& path, QString* error) {
+    emit logInfo(QStringLiteral("Analyzing %1").arg(path));
+    if (!openDataFile(path, error))
+        return false;
+    session_.analysing = true;
+    startPass(Pass::Analysis, 0, UnlimitedEvents);
+    return true;
+}
+
+void LoadController::loadFile() {
+    LoadedDataFile& file = session_.file;
+    emit logInfo(QStringLiteral("Loading %1").arg(file.fileName()));
+    if (!openDataFile(file.fileName(), nullptr)) {
+        pass_ = Pass::None;
+        emit passFinished(Pass::Load, 0, 0);
+        return;
+    }
+    RecordingEngine& engine = session_.engine;
+    engine.decoder.reset();
+    engine.staging.restartAt(0);
+    engine.restartForLoadPass();
+    const uint32_t found = eventsInFile_;
+    startPass(Pass::Load, 0, found >= 1 && found < WindowSize ? found : WindowSize);
+}
+
+void LoadController::startPass(Pass pass, uint32_t first, uint32_t count) {
+    pass_ = pass;
+    emit TriggerLoad(first, count, true);
+}
+
+bool LoadController::loadDataAfter() {
+    RecordingEngine& engine = session_.engine;
+    if (!session_.file.isLoaded())
+        return false;
+    if (busy()) {
+        queuedSteps_.append(Pass::Forward);
+        return true;
+    }
+    // Past what the analysis found there is nothing decodable, even if bytes remain.
+    if (engine.nextIndex >= eventsInFile_)
+        return false;
+    // Decoding goes on where the last pass stopped, with the index that follows it.
+    engine.staging.restartAt(engine.nextIndex);
+    engine.tracker.clearNodeReferences();
+    startPass(Pass::Forward, engine.nextIndex,
+              std::min(WindowStep, eventsInFile_ - engine.nextIndex));
+    return true;
+}
+
+// The window is reloaded from the checkpoint 100,000 events before it: the stored events and
+// the decoding position then stay in step, so later forward steps continue correctly.
+bool LoadController::loadDataBefore() {
+    RecordingEngine& engine = session_.engine;
+    if (!session_.file.isLoaded() || !engine.store.first())
+        return false;
+    if (busy()) {
+        queuedSteps_.append(Pass::Backward);
+        return true;
+    }
+    const uint32_t first = engine.store.first()->record.index;
+    if (first < WindowStep)
+        return false;
+    const uint32_t start = (first - WindowStep) / WindowStep * WindowStep;
+    const Checkpoint* checkpoint = engine.checkpoints.find(start);
+    if (!checkpoint)
+        return false;
+
+    if (engine.callbacks.nodesDropping)
+        engine.callbacks.nodesDropping(nullptr);
+    engine.tracker.clearNodeReferences();
+    engine.store.clear();
+    engine.firstNode = nullptr;
+    engine.lastNode = nullptr;
+    engine.firstIndex = start;
+    engine.nextIndex = start;
+    engine.lastNodeTime = checkpoint->lastTime;
+    engine.resumeAtCheckpoint(start);
+    emit windowChanged();
+    startPass(Pass::Backward, start, std::min(WindowSize - 1, eventsInFile_ - start));
+    return true;
+}
+
+void LoadController::OnLoadingStarted(uint First, uint Last, bool Appending) {
+    progressShown_ = false;
+    if (pass_ == Pass::Analysis) {
+        progressShown_ = true;
+        progressMaximum_ = AnalysisProgressRange;
+        emit progressStarted(QStringLiteral("Analyzing recorded data..."), 0, progressMaximum_);
+        return;
+    }
+    if (Last - First > ProgressThreshold) {
+        progressShown_ = true;
+        progressMaximum_ = Last;
+        emit progressStarted(QStringLiteral("Loading data..."), First, Last);
+    }
+    // A pass that starts at a checkpoint continues from the context state saved there.
+    RecordingEngine& engine = session_.engine;
+    if (const Checkpoint* checkpoint = engine.checkpoints.find(First); checkpoint && Appending)
+        engine.tracker.restore(checkpoint->state);
+}
+
+void LoadController::OnDataLoaded(uint First, uint Last, bool Appending) {
+    Q_UNUSED(Appending); // every pass of this controller appends
+    RecordingEngine& engine = session_.engine;
+    if (progressShown_) {
+        if (pass_ == Pass::Analysis && Last > progressMaximum_)
+            progressMaximum_ *= 2;
+        emit progressChanged(Last, progressMaximum_);
+    }
+    if (pass_ == Pass::Analysis) {
+        engine.analyse(First, Last);
+        return;
+    }
+    engine.dataProcess(Last - First + 1);
+    engine.store.renumber();
+    engine.store.rebuildFilter();
+    emit windowChanged();
+    session_.pendingChunks.decrement();
+}
+
+void LoadController::finishAnalysis(uint32_t found) {
+    RecordingEngine& engine = session_.engine;
+    const LoadedDataFile& file = session_.file;
+    session_.analysing = false;
+    eventsInFile_ = found;
+    analysisStop_ = session_.stop;
+    if (analysisStop_.reason == StreamStop::None && !engine.decoder.synchronised() &&
+        file.fileSize() > file.headerLength())
+        analysisStop_ = {StreamStop::NoStartPacket, file.headerLength(), 0};
+
+    emit updateStatsRequested();
+    emit logInfo(QStringLiteral("%1 Events analyzed.").arg(found));
+    engine.tracker.current = IdleContext;
+    engine.tracker.isrNesting = 0;
+    engine.tracker.readyFromIsr = false;
+    engine.statistics.resetStats(engine.tracker);
+    engine.contextList.rebuild(engine.tracker);
+    emit statsReset();
+}
+
+void LoadController::OnLoadingFinished(uint First, uint Last, bool Appending) {
+    Q_UNUSED(Appending);
+    if (progressShown_) {
+        emit progressChanged(Last, progressMaximum_);
+        emit progressFinished();
+        progressShown_ = false;
+    }
+    const Pass finished = pass_;
+    if (finished == Pass::Analysis) {
+        finishAnalysis(Last - First);
+        emit passFinished(finished, First, Last);
+        loadFile();
+        return;
+    }
+    pass_ = Pass::None;
+    emit logInfo(QStringLiteral("%1 Events loaded.").arg(Last - First));
+    emit passFinished(finished, First, Last);
+    runQueuedStep();
+}
+
+void LoadController::runQueuedStep() {
+    while (!busy() && !queuedSteps_.isEmpty()) {
+        if (queuedSteps_.takeFirst() == Pass::Forward)
+            loadDataAfter();
+        else
+            loadDataBefore();
+    }
+}
+
+} // namespace kavrin

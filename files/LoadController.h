@@ -1,0 +1,84 @@
+#pragma once
+
+#include "files/LoadSession.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+
+namespace kavrin {
+
+struct RecordProperties;
+
+// Runs the passes over a data file on the GUI side: the analysis pass over the whole stream,
+// the load pass of the first window, and the window steps. It only talks to the loader thread
+// through TriggerLoad and the worker's three signals, so the main window and the command-line
+// tool drive it alike; progress, log lines and refresh requests go out as signals.
+class LoadController : public QObject {
+    Q_OBJECT
+public:
+    enum class Pass { None, Analysis, Load, Forward, Backward };
+    Q_ENUM(Pass)
+
+    static constexpr uint32_t AnalysisProgressRange = 10'000'000;
+
+    LoadController(LoadSession& session, RecordProperties& properties, QObject* parent = nullptr);
+
+    // Opens the file, reads its header and starts the analysis pass; the load pass follows by
+    // itself. All data must have been cleared before. False, with a one-line reason, when the
+    // file cannot be opened.
+    bool analyzeFile(const QString& path, QString* error = nullptr);
+    // Move the window by 100,000 events from the checkpoints. False when there is nothing to
+    // load; a step asked for while a pass runs is queued behind it.
+    bool loadDataAfter();
+    bool loadDataBefore();
+
+    bool busy() const { return pass_ != Pass::None; }
+    // Events (Sync records included) that the analysis pass found.
+    uint32_t eventsInFile() const { return eventsInFile_; }
+    // Where the analysis pass found the stream no longer decodable.
+    const StreamStopInfo& streamStop() const { return analysisStop_; }
+
+signals:
+    void TriggerLoad(uint ReadOffset, uint NumEvents, bool Append);
+    void logInfo(const QString& text);
+    // The header has been read into the record properties.
+    void propertiesRead();
+    // The contexts list was set back to its fixed entries.
+    void contextListReset();
+    // UpdateStats: refresh the contexts list and the system information.
+    void updateStatsRequested();
+    // The run statistics were cleared (ResetStats).
+    void statsReset();
+    void progressStarted(const QString& label, uint minimum, uint maximum);
+    void progressChanged(uint value, uint maximum);
+    void progressFinished();
+    // Events were stored, or the stored window was emptied for a move.
+    void windowChanged();
+    void passFinished(kavrin::LoadController::Pass pass, uint first, uint last);
+
+public slots:
+    void OnLoadingStarted(uint First, uint Last, bool Appending);
+    void OnDataLoaded(uint First, uint Last, bool Appending);
+    void OnLoadingFinished(uint First, uint Last, bool Appending);
+
+private:
+    bool openDataFile(const QString& path, QString* error);
+    void loadFile();
+    void startPass(Pass pass, uint32_t first, uint32_t count);
+    void finishAnalysis(uint32_t found);
+    void runQueuedStep();
+
+    LoadSession& session_;
+    RecordProperties& properties_;
+    Pass pass_ = Pass::None;
+    QList<Pass> queuedSteps_;
+    bool progressShown_ = false;
+    uint progressMaximum_ = 0;
+    uint32_t eventsInFile_ = 0;
+    StreamStopInfo analysisStop_;
+};
+
+} // namespace kavrin

@@ -1,0 +1,31 @@
+#include "files/LoaderThread.h"
+
+#include "files/FileLoadWorker.h"
+#include "files/LoadController.h"
+
+namespace kavrin {
+
+LoaderThread::LoaderThread(LoadSession& session, LoadController& controller)
+    : worker_(std::make_unique<FileLoadWorker>(session)) {
+    worker_->moveToThread(&thread_);
+    connectLoader(controller, *worker_);
+    thread_.start(QThread::InheritPriority);
+}
+
+LoaderThread::~LoaderThread() {
+    thread_.quit();
+    thread_.wait();
+}
+
+void connectLoader(LoadController& controller, FileLoadWorker& worker) {
+    QObject::connect(&controller, &LoadController::TriggerLoad, &worker, &FileLoadWorker::LoadData,
+                     Qt::QueuedConnection);
+    QObject::connect(&worker, &FileLoadWorker::LoadingStarted, &controller,
+                     &LoadController::OnLoadingStarted, Qt::QueuedConnection);
+    QObject::connect(&worker, &FileLoadWorker::DataLoaded, &controller,
+                     &LoadController::OnDataLoaded, Qt::QueuedConnection);
+    QObject::connect(&worker, &FileLoadWorker::LoadingFinished, &controller,
+                     &LoadController::OnLoadingFinished, Qt::QueuedConnection);
+}
+
+} // namespace kavrin
