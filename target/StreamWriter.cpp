@@ -1,24 +1,20 @@
 #include "target/StreamWriter.h"
 
+#include "target/Encoding.h"
+
 namespace kavrin {
 
 namespace {
-constexpr uint8_t StringEscape = 0xFF;
 constexpr uint32_t LevelMask = 0xFF;
 constexpr uint32_t IndentShift = 8;
 } // namespace
 
 uint32_t StreamWriter::varintSize(uint32_t value) {
-    uint32_t size = 1;
-    while (value >= 0x80) {
-        value >>= 7;
-        ++size;
-    }
-    return size;
+    return encoding::varintSize(value);
 }
 
 uint32_t StreamWriter::stringSize(std::string_view text) {
-    return (text.size() < StringEscape ? 1 : 3) + uint32_t(text.size());
+    return encoding::stringSize(text);
 }
 
 uint32_t StreamWriter::varintsSize(std::span<const uint32_t> values) {
@@ -29,11 +25,7 @@ uint32_t StreamWriter::varintsSize(std::span<const uint32_t> values) {
 }
 
 void StreamWriter::varint(uint32_t value) {
-    while (value >= 0x80) {
-        bytes_.push_back(uint8_t(value | 0x80));
-        value >>= 7;
-    }
-    bytes_.push_back(uint8_t(value));
+    encoding::putVarint(bytes_, value);
 }
 
 void StreamWriter::varints(std::span<const uint32_t> values) {
@@ -41,19 +33,8 @@ void StreamWriter::varints(std::span<const uint32_t> values) {
         varint(value);
 }
 
-// Lengths of 255 and more are escaped to a 16-bit length, high byte first; longer texts
-// are cut to what 16 bits can say.
 void StreamWriter::string(std::string_view text) {
-    if (text.size() > 0xFFFF)
-        text = text.substr(0, 0xFFFF);
-    if (text.size() < StringEscape) {
-        bytes_.push_back(uint8_t(text.size()));
-    } else {
-        bytes_.push_back(StringEscape);
-        bytes_.push_back(uint8_t(text.size() >> 8));
-        bytes_.push_back(uint8_t(text.size()));
-    }
-    bytes_.insert(bytes_.end(), text.begin(), text.end());
+    encoding::putString(bytes_, text);
 }
 
 void StreamWriter::raw(std::span<const uint8_t> data) {
