@@ -66,7 +66,7 @@ EventStore::~EventStore() {
 
 EventNode* EventStore::makeNode(const EventRecord& record) {
     if (!freeList_) {
-        blocks_.push_back(std::make_unique<EventNode[]>(NodeBlockSize));
+        blocks_.push_back(std::make_unique_for_overwrite<EventNode[]>(NodeBlockSize));
         EventNode* block = blocks_.back().get();
         for (size_t i = 0; i < NodeBlockSize; ++i)
             block[i].next = i + 1 < NodeBlockSize ? &block[i + 1] : nullptr;
@@ -74,9 +74,12 @@ EventNode* EventStore::makeNode(const EventRecord& record) {
     }
     EventNode* node = freeList_;
     freeList_ = node->next;
-    *node = EventNode{};
+    node->next = nullptr;
+    node->previous = nullptr;
     node->store = this;
+    node->endTime = 0;
     node->record = record;
+    node->row = 0;
     return node;
 }
 

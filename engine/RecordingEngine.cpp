@@ -63,6 +63,8 @@ void RecordingEngine::registerBuiltInContexts() {
 bool RecordingEngine::takeRecord(uint32_t index, EventRecord& out) {
     if (staging.copyOut(index, out) != 0)
         return false;
+    if (index % CheckpointSpacing != 0)
+        return true;
     if (const Checkpoint* checkpoint = checkpoints.find(index)) {
         freeRecordBlocks(out);
         out = deepCopy(checkpoint->record);
