@@ -1,6 +1,6 @@
 // kavrin-gen: writes a recording of the simulated target to a data file.
 
-#include "target/FirmwareModel.h"
+#include "target/Generate.h"
 #include "target/RecordingHeader.h"
 #include "target/ScenarioFile.h"
 
@@ -126,21 +126,13 @@ int main(int argc, char** argv) {
     }
 
     FirmwareModel model(std::move(scenario), options.seed);
-    model.setHostRequests(true);
-    model.setPacketLimit(options.events - 1); // the last one is the Stop packet
     StreamWriter writer;
     writer.reserve(FlushSize + 64 * 1024);
-    model.startRecording(writer);
-    while (ok && !model.limitReached()) {
-        model.step(writer);
-        if (writer.size() >= FlushSize) {
-            ok = writeAll(file.get(), writer.bytes().data(), writer.size());
-            writer.clear();
-        }
-    }
-    model.setPacketLimit(options.events);
-    model.stopRecording(writer);
-    ok = ok && writeAll(file.get(), writer.bytes().data(), writer.size());
+    ok = ok && generateRecording(model, options.events, writer, FlushSize, [&](StreamWriter& out) {
+             const bool written = writeAll(file.get(), out.bytes().data(), out.size());
+             out.clear();
+             return written;
+         });
     ok = std::fflush(file.get()) == 0 && ok;
     if (!ok) {
         std::fprintf(stderr, "kavrin-gen: writing %s failed: %s\n", options.output.c_str(),
