@@ -34,7 +34,7 @@ QString ResourceName(const ContextTracker& tracker, uint32_t id) {
     if (id <= base || (base == 0 && shift == 0))
         return hex8(id);
     // A raw address maps to a compact id once; compact ids are not mapped again.
-    const uint32_t compact = shift < 32 ? (id - base) >> shift : 0;
+    const uint32_t compact = tracker.compactTaskId(id);
     if (const std::string* name = resourceNameOf(tracker, compact))
         return latin1(*name);
     return hex8(compact);

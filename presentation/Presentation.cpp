@@ -21,13 +21,16 @@ void showFrequency(Presentation& presentation, uint32_t frequency) {
                     SpanText(presentation.timeBase, 1, presentation.display.resolution));
 }
 
+// Called before the tracker takes the event's total as its last drop count, so that total is
+// the last count plus the events this overflow dropped, less the one the count includes.
 void showOverflow(Presentation& presentation, const TrackerCounters& counters, uint32_t number,
                   uint32_t dropped) {
     SystemInfoTable& info = presentation.systemInfo;
+    const uint32_t totalDropped = counters.lastDropCount + dropped - 1;
     info.addOverflowRow(number, dropped);
     info.setRowText(SystemInfoRow::Overflows, QString::number(counters.overflowCount));
     info.setRowText(SystemInfoRow::Dropped,
-                    QString::number(uint64_t(counters.overflowCount) + counters.lastDropCount));
+                    QString::number(uint64_t(counters.overflowCount) + totalDropped));
 }
 
 } // namespace
