@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "TestSupport.h"
+
 #include <gtest/gtest.h>
 
 namespace kavrin {

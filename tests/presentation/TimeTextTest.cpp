@@ -1,6 +1,8 @@
 #include "presentation/TimeText.h"
 #include "engine/EventStore.h"
 
+#include "TestSupport.h"
+
 #include <gtest/gtest.h>
 
 namespace kavrin {
