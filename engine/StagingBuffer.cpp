@@ -6,7 +6,15 @@
 namespace kavrin {
 
 StagingBuffer::~StagingBuffer() {
+    discardPending();
     std::free(records_);
+}
+
+void StagingBuffer::discardPending() {
+    if (!records_)
+        return;
+    for (EventRecord* record = pendingBegin(); record != pendingEnd(); ++record)
+        freeRecordBlocks(*record);
 }
 
 void StagingBuffer::compactIfConsumed() {
@@ -75,6 +83,7 @@ void StagingBuffer::consumed(uint32_t index) {
 }
 
 void StagingBuffer::restartAt(uint32_t index) {
+    discardPending();
     std::lock_guard guard(lock_);
     if (count_.load(std::memory_order_relaxed) > 0)
         peakCount_ = std::max(peakCount_, count_.load(std::memory_order_relaxed));
@@ -84,6 +93,7 @@ void StagingBuffer::restartAt(uint32_t index) {
 }
 
 void StagingBuffer::release() {
+    discardPending();
     std::lock_guard guard(lock_);
     std::free(records_);
     records_ = nullptr;

@@ -39,7 +39,8 @@ public:
     // Consumer: the record with that index has been processed.
     void consumed(uint32_t index);
 
-    // Decoding restarts at this event index (nobody produces meanwhile).
+    // Decoding restarts at this event index (nobody produces or consumes meanwhile); records
+    // not yet taken are discarded.
     void restartAt(uint32_t index);
     // Frees the array; the buffer starts again empty with no capacity.
     void release();
@@ -51,6 +52,8 @@ public:
 
 private:
     void compactIfConsumed();
+    // Frees the blocks of records nobody has taken: they die with the buffer's contents.
+    void discardPending();
 
     std::mutex lock_; // the staging lock: around growth and copy-out
     EventRecord* records_ = nullptr;

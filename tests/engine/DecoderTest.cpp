@@ -28,12 +28,6 @@ struct DecoderTest : ::testing::Test {
         EXPECT_EQ(staging.copyOut(index, record), 0);
         return record;
     }
-    ~DecoderTest() override {
-        EventRecord record;
-        for (uint32_t i = staging.base(); i < staging.base() + staging.count(); ++i)
-            if (staging.copyOut(i, record) == 0)
-                freeRecordBlocks(record);
-    }
 };
 
 TEST_F(DecoderTest, PacketsBeforeStartAreDroppedAndStartOpensAtZero) {
