@@ -1,0 +1,74 @@
+#pragma once
+
+#include "target/FirmwareModel.h"
+#include "target/SimConfig.h"
+#include "target/TargetMemory.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <thread>
+
+namespace kavrin {
+
+// The target board: RAM holding the recorder's control block and channels, and the firmware
+// running on its own thread in real time. The firmware writes the event stream into the
+// "Kavrin" up-channel, obeys the host's command bytes from the matching down-channel and
+// loses events (reporting them as overflows) while the host reads too slowly.
+class SimulatedTarget {
+public:
+    // Channel numbers: the terminal first, then the recorder's channel, both ways.
+    static constexpr uint32_t TerminalChannel = 0;
+    static constexpr uint32_t RecorderChannel = 1;
+
+    explicit SimulatedTarget(SimConfig config);
+    ~SimulatedTarget();
+    SimulatedTarget(const SimulatedTarget&) = delete;
+    SimulatedTarget& operator=(const SimulatedTarget&) = delete;
+
+    // The RAM regions of a target whose recorder channel holds `ringSize` bytes.
+    static std::vector<RamRegion> ramRegions(uint32_t ringSize);
+
+    TargetMemory& memory() { return memory_; }
+    const SimConfig& config() const { return config_; }
+
+    bool halted() const { return halted_; }
+    void halt() { halted_ = true; }
+    void go() { halted_ = false; }
+
+    // Figures for tests and benchmarks, readable while the firmware runs.
+    uint64_t bytesWritten() const { return bytesWritten_; }
+    uint32_t eventsLost() const { return eventsLost_; }
+    bool recording() const { return recording_; }
+
+private:
+    struct Layout;
+
+    void setUpControlBlock();
+    void run();
+    void serveCommands();
+    void obey(uint8_t command);
+    void produce();
+    bool fireStep();
+    void emit();
+
+    SimConfig config_;
+    TargetMemory memory_;
+    FirmwareModel model_;
+    StreamWriter chunk_;
+    uint32_t recorderUp_ = 0; // descriptor addresses
+    uint32_t recorderDown_ = 0;
+    bool moduleRequest_ = false; // 0x80 seen, its module number comes next
+    bool invalidPacketSent_ = false;
+    std::chrono::steady_clock::time_point recordingSince_;
+    uint64_t packetsAtStart_ = 0;
+
+    std::atomic<bool> halted_;
+    std::atomic<bool> quit_{false};
+    std::atomic<uint64_t> bytesWritten_{0};
+    std::atomic<uint32_t> eventsLost_{0};
+    std::atomic<bool> recording_{false};
+    std::thread thread_;
+};
+
+} // namespace kavrin
