@@ -1,0 +1,245 @@
+#include "views/LaneRenderer.h"
+
+#include "engine/EventStore.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace kavrin {
+
+namespace {
+
+constexpr Argb TaskTintAlpha = 0x60;
+constexpr int ApiMarkHeight = 3;
+constexpr int MessageFlagSize = 4;
+
+// Pixel column of time `t`, which may lie far outside the image.
+int columnOf(const LaneScene& scene, uint64_t t) {
+    const double x = std::floor((double(t) - double(scene.startNs)) / scene.nsPerPixel);
+    return int(std::clamp(x, -1.0, 1e9));
+}
+
+double timeAtColumn(const LaneScene& scene, int column) {
+    return double(scene.startNs) + double(column) * scene.nsPerPixel;
+}
+
+// First position in `positions` whose event lies at or after time `t`.
+size_t firstFrom(const TimelineIndex& index, const std::vector<uint32_t>& positions, size_t from,
+                 double t) {
+    const auto it =
+        std::partition_point(positions.begin() + ptrdiff_t(from), positions.end(),
+                             [&](uint32_t position) { return double(index.timeNs(position)) < t; });
+    return size_t(it - positions.begin());
+}
+
+uint64_t spanEndNs(const TimelineIndex& index, size_t position) {
+    const uint64_t endTicks = index.node(position)->endTime;
+    return endTicks == 0 ? index.timeNs(position) : TicksToNs(index.timeBase(), endTicks);
+}
+
+// Walks `positions` in [start of image, end of image) drawing at most `perColumn` marks per
+// pixel column; `draw` gets the position and its column.
+template <class Draw>
+void forMarks(const LaneScene& scene, const std::vector<uint32_t>& positions, int width,
+              Draw&& draw) {
+    const TimelineIndex& index = *scene.index;
+    const double end = timeAtColumn(scene, width);
+    size_t k = firstFrom(index, positions, 0, double(scene.startNs));
+    int column = -1;
+    size_t inColumn = 0;
+    while (k < positions.size() && double(index.timeNs(positions[k])) < end) {
+        const int x = columnOf(scene, index.timeNs(positions[k]));
+        inColumn = x == column ? inColumn + 1 : 1;
+        column = x;
+        draw(positions[k], x);
+        if (inColumn >= LaneRenderer::SamplesPerColumn)
+            k = std::max(k + 1, firstFrom(index, positions, k, timeAtColumn(scene, x + 1)));
+        else
+            ++k;
+    }
+}
+
+} // namespace
+
+LaneSpan laneSpan(int lane, double rowHeight) {
+    const int top = int(std::lround(lane * rowHeight));
+    const int bottom = int(std::lround((lane + 1) * rowHeight)) - 1;
+    return {top, std::max(bottom, top + 1)};
+}
+
+bool messageIndicated(uint32_t level, int indicatorLevel) {
+    switch (indicatorLevel) {
+    case 0:
+        return true;
+    case 1:
+        return level == 1 || level == 2;
+    case 2:
+        return level == 2;
+    default:
+        return false;
+    }
+}
+
+void LaneRenderer::render(const LaneScene& scene, PixelCanvas& canvas) {
+    canvas.fill(LaneBackground);
+    if (!scene.index || scene.index->size() < 2)
+        return;
+    if (scene.existingTasks)
+        drawTaskTints(scene, canvas);
+    if (scene.readyBars)
+        drawReadyBars(scene, canvas);
+    markActivity(scene, canvas.width());
+    drawRuns(scene, canvas, canvas.width());
+    drawSwitchLines(scene, canvas);
+    if (scene.apiMarks)
+        drawApiMarks(scene, canvas);
+    if (scene.messageMarks)
+        drawMessageMarks(scene, canvas);
+}
+
+void LaneRenderer::markActivity(const LaneScene& scene, int width) {
+    const TimelineIndex& index = *scene.index;
+    activity_.assign(size_t(scene.lanes) * size_t(width), NoSlot);
+    switches_.clear();
+    const double first = double(index.firstNs());
+    const double last = double(index.lastNs());
+    auto laneOf = [&](Slot slot) {
+        return slot < scene.styles.size() ? scene.styles[slot].lane : NoLane;
+    };
+    for (int column = 0; column < width; ++column) {
+        const double from = timeAtColumn(scene, column);
+        const double to = timeAtColumn(scene, column + 1);
+        if (to <= first || from >= last)
+            continue;
+        const size_t begin = index.lastAtOrBefore(uint64_t(std::max(from, first)));
+        // The last event has no span of its own.
+        const size_t end = std::max(
+            std::min(index.firstAtOrAfter(uint64_t(std::ceil(to))), index.size() - 1), begin + 1);
+        const size_t stride = (end - begin + SamplesPerColumn - 1) / SamplesPerColumn;
+        for (size_t e = begin; e < end; e += stride) {
+            const Slot slot = index.slotAfter(e);
+            const int lane = laneOf(slot);
+            if (lane > 0 && lane < scene.lanes)
+                activity_[size_t(lane) * size_t(width) + size_t(column)] = slot;
+            Slot& unified = activity_[size_t(column)];
+            if (unified == NoSlot || index.contextId(slot) != IdleContext)
+                unified = slot;
+            const Slot before = index.slotBefore(e);
+            const int fromLane = laneOf(before);
+            if (before != slot && double(index.timeNs(e)) >= from && fromLane > 0 && lane > 0 &&
+                (switches_.empty() || switches_.back().x != column ||
+                 switches_.back().fromLane != fromLane || switches_.back().toLane != lane))
+                switches_.push_back({column, fromLane, lane});
+        }
+    }
+}
+
+void LaneRenderer::drawBar(PixelCanvas& canvas, int lane, double rowHeight, int x0, int x1,
+                           const ColourScheme& scheme) {
+    const LaneSpan span = laneSpan(lane, rowHeight);
+    canvas.verticalGradient(x0, span.top, x1, span.bottom, scheme.light, scheme.middle);
+    const unsigned edges = x1 - x0 >= 3 ? AllEdges : (TopEdge | BottomEdge);
+    canvas.frame(x0, span.top, x1, span.bottom, scheme.dark, edges);
+}
+
+void LaneRenderer::drawRuns(const LaneScene& scene, PixelCanvas& canvas, int width) {
+    for (int lane = 0; lane < scene.lanes; ++lane) {
+        const Slot* row = activity_.data() + size_t(lane) * size_t(width);
+        for (int column = 0; column < width;) {
+            const Slot slot = row[column];
+            int runEnd = column + 1;
+            while (runEnd < width && row[runEnd] == slot)
+                ++runEnd;
+            if (slot != NoSlot && slot < scene.styles.size())
+                drawBar(canvas, lane, scene.rowHeight, column, runEnd, scene.styles[slot].scheme);
+            column = runEnd;
+        }
+    }
+}
+
+void LaneRenderer::drawTaskTints(const LaneScene& scene, PixelCanvas& canvas) {
+    const int lastColumn = columnOf(scene, scene.index->lastNs()) + 1;
+    for (const LaneStyle& style : scene.styles) {
+        if (style.lane <= 0 || style.taskSinceNs == NotATask)
+            continue;
+        const LaneSpan span = laneSpan(style.lane, scene.rowHeight);
+        canvas.fillRect(columnOf(scene, style.taskSinceNs), span.top, lastColumn, span.bottom,
+                        withAlpha(style.scheme.light, TaskTintAlpha));
+    }
+}
+
+void LaneRenderer::drawReadyBars(const LaneScene& scene, PixelCanvas& canvas) {
+    const TimelineIndex& index = *scene.index;
+    const double end = timeAtColumn(scene, canvas.width());
+    for (Slot slot = 0; slot < scene.styles.size(); ++slot) {
+        const int lane = scene.styles[slot].lane;
+        const std::vector<uint32_t>& readies = index.readyEvents(slot);
+        if (lane <= 0 || readies.empty())
+            continue;
+        const LaneSpan span = laneSpan(lane, scene.rowHeight);
+        // A ready span ends when the task runs; one never closed ends at the next one.
+        size_t k = firstFrom(index, readies, 0, double(scene.startNs));
+        k = k > 0 ? k - 1 : 0;
+        int drawnTo = -1;
+        while (k < readies.size() && double(index.timeNs(readies[k])) < end) {
+            const uint64_t start = index.timeNs(readies[k]);
+            uint64_t stop = spanEndNs(index, readies[k]);
+            if (stop <= start)
+                stop = k + 1 < readies.size() ? index.timeNs(readies[k + 1]) : index.lastNs();
+            const int x0 = columnOf(scene, start);
+            const int x1 = std::max(columnOf(scene, stop), x0 + 1);
+            if (x1 > drawnTo) {
+                canvas.verticalGradient(x0, span.top, x1, span.bottom, ReadyBarScheme.light,
+                                        ReadyBarScheme.middle);
+                canvas.frame(x0, span.top, x1, span.bottom, ReadyBarScheme.dark,
+                             TopEdge | BottomEdge | LeftEdge);
+                drawnTo = x1;
+            }
+            // Spans starting inside drawn pixels end before the next one starts, so only the
+            // last of them can reach further.
+            const size_t next = firstFrom(index, readies, k + 1, timeAtColumn(scene, drawnTo));
+            k = std::max(k + 1, next > 0 ? next - 1 : 0);
+        }
+    }
+}
+
+void LaneRenderer::drawSwitchLines(const LaneScene& scene, PixelCanvas& canvas) {
+    for (const SwitchLine& line : switches_) {
+        const LaneSpan from = laneSpan(line.fromLane, scene.rowHeight);
+        const LaneSpan to = laneSpan(line.toLane, scene.rowHeight);
+        const int top = std::min(from.top, to.top);
+        const int bottom = std::max(from.bottom, to.bottom);
+        canvas.verticalLine(line.x, top, bottom, SwitchLineColour);
+    }
+}
+
+void LaneRenderer::drawApiMarks(const LaneScene& scene, PixelCanvas& canvas) {
+    const TimelineIndex& index = *scene.index;
+    forMarks(scene, index.apiCalls(), canvas.width(), [&](uint32_t position, int x) {
+        const Slot owner = index.slotOwner(position);
+        if (owner >= scene.styles.size() || scene.styles[owner].lane <= 0)
+            return;
+        const LaneStyle& style = scene.styles[owner];
+        const LaneSpan span = laneSpan(style.lane, scene.rowHeight);
+        const int x1 = std::max(columnOf(scene, spanEndNs(index, position)), x + 1);
+        canvas.fillRect(x, span.bottom - ApiMarkHeight, x1, span.bottom, style.scheme.dark);
+    });
+}
+
+void LaneRenderer::drawMessageMarks(const LaneScene& scene, PixelCanvas& canvas) {
+    const TimelineIndex& index = *scene.index;
+    forMarks(scene, index.messages(), canvas.width(), [&](uint32_t position, int x) {
+        const uint32_t level = index.node(position)->record.param2 & 15;
+        const Slot owner = index.slotOwner(position);
+        if (!messageIndicated(level, scene.indicatorLevel) || owner >= scene.styles.size() ||
+            scene.styles[owner].lane <= 0)
+            return;
+        const LaneSpan span = laneSpan(scene.styles[owner].lane, scene.rowHeight);
+        const Argb colour = level == 2 ? ErrorMark : level == 1 ? WarningMark : MessageMark;
+        canvas.verticalLine(x, span.top, span.bottom, colour);
+        canvas.fillRect(x + 1, span.top, x + 1 + MessageFlagSize, span.top + MessageFlagSize,
+                        colour);
+    });
+}
+
+} // namespace kavrin

@@ -1,0 +1,99 @@
+#pragma once
+
+#include "views/ColourSchemes.h"
+#include "views/PixelCanvas.h"
+#include "views/TimelineIndex.h"
+
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+namespace kavrin {
+
+// Indicator preferences of the timeline (stored as the preference dialog's combo indexes).
+struct TimelinePreferences {
+    bool invertWheelControl = false;
+    unsigned existingTaskHighlight = 1; // 1: "Light Background"
+    unsigned taskReadyHighlight = 1;    // 1: "Silver Bar"
+    unsigned timelineEventMarker = 1;   // 1: "Bottom"
+    int indicatorLevel = 0;             // 0 all, 1 warnings and errors, 2 errors, 3 none
+    int indicatorZoom = 0;              // highest zoom row that shows message indicators
+    bool operator==(const TimelinePreferences&) const = default;
+};
+
+inline constexpr int NoLane = -1;
+inline constexpr uint64_t NotATask = std::numeric_limits<uint64_t>::max();
+
+// How each context slot of the index is drawn: its lane (0 is the unified lane, so contexts
+// start at 1), its scheme, and for tasks the time from which the task exists.
+struct LaneStyle {
+    int lane = NoLane;
+    ColourScheme scheme{};
+    uint64_t taskSinceNs = NotATask;
+};
+
+// Everything one rendering of the lane image needs.
+struct LaneScene {
+    const TimelineIndex* index = nullptr;
+    std::vector<LaneStyle> styles; // per slot
+    int lanes = 1;
+    double rowHeight = 1;
+    int64_t startNs = 0; // time at the left edge of pixel column 0
+    double nsPerPixel = 1;
+    bool readyBars = true;
+    bool existingTasks = true;
+    bool apiMarks = true;
+    bool messageMarks = true;
+    int indicatorLevel = 0;
+};
+
+// Vertical extent of lane `lane` (bottom exclusive); one pixel is left between lanes.
+struct LaneSpan {
+    int top;
+    int bottom;
+};
+LaneSpan laneSpan(int lane, double rowHeight);
+
+// Whether a message of `level` passes the indicator level preference.
+bool messageIndicated(uint32_t level, int indicatorLevel);
+
+inline constexpr Argb LaneBackground = opaque(0xFFFFFF);
+inline constexpr Argb SwitchLineColour = opaque(0x444444);
+inline constexpr Argb WarningMark = opaque(0xD0A000);
+inline constexpr Argb ErrorMark = opaque(0xE00000);
+inline constexpr Argb MessageMark = opaque(0x707070);
+
+// Renders context activity, task tints, ready bars, switch lines and marks. Work per pixel
+// column is bounded: a column covering many events samples a fixed number of them, and marks
+// skip to the next column once one is drawn. The scratch buffers are kept between calls.
+class LaneRenderer {
+public:
+    void render(const LaneScene& scene, PixelCanvas& canvas);
+
+    // Events examined per pixel column at most.
+    static constexpr size_t SamplesPerColumn = 8;
+
+private:
+    void markActivity(const LaneScene& scene, int width);
+    void drawRuns(const LaneScene& scene, PixelCanvas& canvas, int width);
+    void drawTaskTints(const LaneScene& scene, PixelCanvas& canvas);
+    void drawReadyBars(const LaneScene& scene, PixelCanvas& canvas);
+    void drawSwitchLines(const LaneScene& scene, PixelCanvas& canvas);
+    void drawApiMarks(const LaneScene& scene, PixelCanvas& canvas);
+    void drawMessageMarks(const LaneScene& scene, PixelCanvas& canvas);
+    void drawBar(PixelCanvas& canvas, int lane, double rowHeight, int x0, int x1,
+                 const ColourScheme& scheme);
+
+    struct SwitchLine {
+        int x;
+        int fromLane;
+        int toLane;
+    };
+    static constexpr Slot NoSlot = std::numeric_limits<Slot>::max();
+
+    std::vector<Slot> laneSlot_; // per lane: the slot it shows (context lanes)
+    std::vector<Slot> activity_; // lanes x columns: slot active there, or NoSlot
+    std::vector<SwitchLine> switches_;
+};
+
+} // namespace kavrin

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+
+namespace kavrin {
+
+// Colours are 0xAARRGGBB. Alpha 255 overwrites, 0 leaves the pixel alone, anything between
+// is blended per channel; the result is always opaque.
+using Argb = uint32_t;
+
+inline constexpr Argb opaque(uint32_t rgb) {
+    return 0xFF000000u | rgb;
+}
+inline constexpr Argb withAlpha(uint32_t rgb, uint32_t alpha) {
+    return (alpha << 24) | (rgb & 0xFFFFFFu);
+}
+
+Argb blendOver(Argb destination, Argb source);
+// Channel-wise interpolation: `step` of `steps` from `from` towards `to` (steps > 0).
+Argb interpolate(Argb from, Argb to, int step, int steps);
+
+// Edges of a frame.
+enum FrameEdge : unsigned {
+    TopEdge = 1,
+    BottomEdge = 2,
+    LeftEdge = 4,
+    RightEdge = 8,
+    AllEdges = 15,
+};
+
+// Direct drawing into 32-bit pixels (a QImage's bits, or any buffer). Rectangles are half-open,
+// [x0, x1) x [y0, y1); everything is clipped to the canvas, so any coordinates are safe.
+class PixelCanvas {
+public:
+    PixelCanvas(uint32_t* bits, int width, int height, int stridePixels)
+        : bits_(bits), width_(width), height_(height), stride_(stridePixels) {}
+
+    int width() const { return width_; }
+    int height() const { return height_; }
+    uint32_t pixel(int x, int y) const { return bits_[y * stride_ + x]; }
+
+    void fill(Argb colour) { fillRect(0, 0, width_, height_, colour); }
+    void fillRect(int x0, int y0, int x1, int y1, Argb colour);
+    // Colour runs from `top` in the first row of the rectangle to `bottom` in its last one;
+    // clipping does not change the colour of the rows that remain.
+    void verticalGradient(int x0, int y0, int x1, int y1, Argb top, Argb bottom);
+    void horizontalLine(int x0, int x1, int y, Argb colour) { fillRect(x0, y, x1, y + 1, colour); }
+    void verticalLine(int x, int y0, int y1, Argb colour) { fillRect(x, y0, x + 1, y1, colour); }
+    // One-pixel border inside the rectangle on the chosen edges.
+    void frame(int x0, int y0, int x1, int y1, Argb colour, unsigned edges = AllEdges);
+
+private:
+    void blendRow(uint32_t* row, int x0, int x1, Argb colour);
+
+    uint32_t* bits_;
+    int width_;
+    int height_;
+    int stride_;
+};
+
+} // namespace kavrin

@@ -1,0 +1,231 @@
+// Pointer, wheel and context menu of the timeline.
+#include "engine/RecordingEngine.h"
+#include "presentation/Presentation.h"
+#include "views/TimeNavigation.h"
+#include "views/TimeView.h"
+#include "views/TimelineTexts.h"
+
+#include <QActionGroup>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QToolTip>
+#include <QWheelEvent>
+
+#include <algorithm>
+
+namespace kavrin {
+
+namespace {
+
+constexpr int ArrowZone = 16;
+constexpr int AxisHeight = 30;
+constexpr qint64 HoverRepaintMs = 50;
+
+QString hoverHtml(const QString& text) {
+    return QStringLiteral("<pre style=\"font-family:Courier; font-size:8pt; "
+                          "font-weight:normal\">%1</pre>")
+        .arg(text.toHtmlEscaped());
+}
+
+} // namespace
+
+int TimeView::arrowAt(QPoint pos) const {
+    const int x = pos.x() - contentsRect().left();
+    if (laneAt(pos.y()) < 1 || x < 0 || x >= options_.nameColumnWidth)
+        return 0;
+    if (x < ArrowZone)
+        return -1;
+    if (x >= options_.nameColumnWidth - ArrowZone)
+        return 1;
+    return 0;
+}
+
+void TimeView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QFrame::mousePressEvent(event);
+        return;
+    }
+    pressed_ = true;
+    dragging_ = false;
+    pressPos_ = event->position().toPoint();
+    pressOffset_ = window_.scrollOffset;
+}
+
+void TimeView::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint pos = event->position().toPoint();
+    if (pressed_ && inLaneArea(pressPos_) && pos.x() != pressPos_.x())
+        dragging_ = true;
+    if (dragging_) {
+        dragTo(pos);
+        return;
+    }
+    updateHover(pos, event->globalPosition().toPoint());
+}
+
+void TimeView::dragTo(QPoint pos) {
+    const std::optional<uint64_t> cursor = cursorTimeNs();
+    if (!cursor || !hasSelection())
+        return;
+    const TimelineIndex& events = index();
+    const auto moved = int64_t(double(pos.x() - pressPos_.x()) * window_.nsPerPixel);
+    const int64_t line = std::clamp(int64_t(*cursor) + pressOffset_ - moved,
+                                    int64_t(events.firstNs()), int64_t(events.lastNs()));
+    window_.scrollOffset = line - int64_t(*cursor);
+    updateScrollBar();
+    repaint();
+    emit windowChanged();
+    if (!dragTimer_.isActive())
+        dragTimer_.start();
+}
+
+void TimeView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || !pressed_)
+        return;
+    pressed_ = false;
+    if (dragging_) {
+        dragging_ = false;
+        dragTimer_.stop();
+        OnDragTimer();
+        return;
+    }
+    clickAt(event->position().toPoint());
+}
+
+void TimeView::clickAt(QPoint pos) {
+    if (const int arrow = arrowAt(pos); arrow != 0) {
+        if (hasSelection())
+            goToRow(contextRunStart(engine_.store, selectedRow_, laneContext(laneAt(pos.y())),
+                                    arrow > 0));
+        return;
+    }
+    if (inLaneArea(pos) && cursorTimeNs())
+        setCursorPosition(window_.cursorPositionAt(double(pos.x() - lanesLeft())));
+}
+
+void TimeView::mouseDoubleClickEvent(QMouseEvent* event) {
+    const QPoint pos = event->position().toPoint();
+    if (event->button() != Qt::LeftButton || arrowAt(pos) != 0 || !inLaneArea(pos) ||
+        laneAt(pos.y()) < 0 || !cursorTimeNs())
+        return;
+    const TimelineIndex& events = index();
+    goToRow(int(events.node(events.lastAtOrBefore(timeAtX(pos.x())))->row));
+}
+
+void TimeView::leaveEvent(QEvent* event) {
+    hoverLane_ = labelLane_ = arrowLane_ = -1;
+    arrowSide_ = 0;
+    pointerInLanes_ = false;
+    update();
+    QFrame::leaveEvent(event);
+}
+
+void TimeView::updateHover(QPoint pos, QPoint globalPos) {
+    const bool wasInAxis = pos.y() - contentsRect().top() < AxisHeight;
+    const int lane = laneAt(pos.y());
+    const bool inLabels = pos.x() - contentsRect().left() < options_.nameColumnWidth;
+    const bool inAxisNow = lane < 0;
+    const bool lanesBefore = pointerInLanes_;
+    pointerInLanes_ = lane >= 0 && !inLabels;
+    hoverLane_ = pointerInLanes_ ? lane : -1;
+    labelLane_ = inLabels && lane >= 1 ? lane : -1;
+    arrowSide_ = arrowAt(pos);
+    arrowLane_ = arrowSide_ != 0 ? lane : -1;
+
+    QString text;
+    const std::optional<uint64_t> cursor = cursorTimeNs();
+    if (labelLane_ >= 1 && cursor) {
+        const EventStore& store = engine_.store;
+        text = ContextHoverText(engine_.tracker, laneContext(labelLane_), presentation_,
+                                store.last()->record.timestamp - store.first()->record.timestamp);
+    } else if (hoverLane_ >= 0 && cursor) {
+        const TimelineIndex& events = index();
+        const size_t position = events.lastAtOrBefore(timeAtX(pos.x()));
+        const uint32_t context = events.node(position)->record.contextAfter;
+        const bool onLane = hoverLane_ >= 1 && laneContext(hoverLane_) == context;
+        text = EventHoverText(events, position, onLane, engine_.tracker, presentation_,
+                              events.firstNs());
+    }
+    if (text.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(globalPos, hoverHtml(text), this);
+
+    if (wasInAxis != inAxisNow || lanesBefore != pointerInLanes_) {
+        update();
+    } else if (hoverClock_.elapsed() >= HoverRepaintMs) {
+        hoverClock_.restart();
+        update();
+    } else if (!hoverRepaint_.isActive()) {
+        hoverRepaint_.start();
+    }
+}
+
+void TimeView::wheelEvent(QWheelEvent* event) {
+    const QPoint angle = event->angleDelta();
+    const bool vertical = angle.y() != 0;
+    const int delta = vertical ? angle.y() : angle.x();
+    const bool ctrl = event->modifiers().testFlag(Qt::ControlModifier);
+    if (delta == 0)
+        return;
+    if (wheelRole(vertical, ctrl, options_.preferences.invertWheelControl) == WheelRole::Zoom) {
+        if (delta > 0)
+            zoomIn();
+        else
+            zoomOut();
+    } else {
+        scrollBy(wheelScrollDelta(window_.spanNs, delta));
+    }
+    event->accept();
+}
+
+QMenu* TimeView::addZoomMenu(QMenu* parent) {
+    QMenu* menu = parent->addMenu(QStringLiteral("&Zoom"));
+    menu->addAction(QStringLiteral("Zoom &In"), this, &TimeView::zoomIn);
+    menu->addAction(QStringLiteral("Zoom &Out"), this, &TimeView::zoomOut);
+    menu->addSeparator();
+    auto* group = new QActionGroup(menu);
+    for (int row = 0; row < ZoomLevelCount; ++row) {
+        QAction* action = menu->addAction(QString::fromLatin1(ZoomLevels[size_t(row)].label), this,
+                                          [this, row] { setZoomRow(row); });
+        action->setCheckable(true);
+        action->setChecked(row == options_.zoomRow);
+        group->addAction(action);
+    }
+    return menu;
+}
+
+QMenu* TimeView::cursorMenu(QMenu* parent) {
+    QMenu* menu = parent->addMenu(QStringLiteral("&Cursor"));
+    auto* group = new QActionGroup(menu);
+    for (int position = 1; position <= CursorPositionCount; ++position) {
+        QAction* action =
+            menu->addAction(QString::fromLatin1(CursorPositions[size_t(position - 1)]), this,
+                            [this, position] { setCursorPosition(position); });
+        action->setCheckable(true);
+        action->setChecked(position == options_.cursorPosition);
+        group->addAction(action);
+    }
+    return menu;
+}
+
+void TimeView::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    const QStringList go = goMenuTexts();
+    menu.addAction(QStringLiteral("&Forward"), this, &TimeView::forward);
+    menu.addAction(QStringLiteral("&Back"), this, &TimeView::back);
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("&") + go[0], this, &TimeView::next);
+    menu.addAction(QStringLiteral("&") + go[1], this, &TimeView::previous);
+    menu.addAction(go[2], this, &TimeView::contextNext);
+    menu.addAction(go[3], this, &TimeView::contextPrevious);
+    menu.addSeparator();
+    addZoomMenu(&menu);
+    cursorMenu(&menu);
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("Scroll Back"), this, &TimeView::scrollRight);
+    menu.addAction(QStringLiteral("Scroll Forward"), this, &TimeView::scrollLeft);
+    menu.exec(event->globalPos());
+}
+
+} // namespace kavrin

@@ -1,0 +1,106 @@
+#include "views/TimelineIndex.h"
+
+#include "engine/EventStore.h"
+
+#include <algorithm>
+
+namespace kavrin {
+
+namespace {
+
+constexpr uint32_t FirstCallId = 32;
+
+} // namespace
+
+void TimelineIndex::clear() {
+    times_.clear();
+    nodes_.clear();
+    entries_.clear();
+    apiCalls_.clear();
+    messages_.clear();
+    readyBySlot_.clear();
+    slotIds_.clear();
+    slots_.clear();
+    firstNode_ = nullptr;
+    ++generation_;
+}
+
+bool TimelineIndex::stillMatches(const EventStore& store, const TimeBase& timeBase) const {
+    if (timeBase.frequency != timeBase_.frequency || empty())
+        return false;
+    const EventNode* first = store.first();
+    return first == firstNode_ && first->record.index == firstIndex_ && store.total() >= size() &&
+           nodes_.back()->record.index == lastIndex_;
+}
+
+void TimelineIndex::sync(const EventStore& store, const TimeBase& timeBase) {
+    if (store.total() == size() && (empty() || stillMatches(store, timeBase)))
+        return;
+    EventNode* next = nullptr;
+    if (stillMatches(store, timeBase)) {
+        // An overflow resets the context after the node appended before it.
+        entries_.back().after = slotFor(nodes_.back()->record.contextAfter);
+        next = nodes_.back()->next;
+    } else {
+        clear();
+        timeBase_ = timeBase;
+        next = store.first();
+        if (next) {
+            firstNode_ = next;
+            firstIndex_ = next->record.index;
+        }
+        times_.reserve(store.total());
+        nodes_.reserve(store.total());
+        entries_.reserve(store.total());
+    }
+    for (; next; next = next->next)
+        add(next);
+    if (!empty())
+        lastIndex_ = nodes_.back()->record.index;
+    ++generation_;
+}
+
+void TimelineIndex::add(EventNode* node) {
+    const EventRecord& record = node->record;
+    const auto position = uint32_t(times_.size());
+    times_.push_back(TicksToNs(timeBase_, record.timestamp));
+    nodes_.push_back(node);
+    entries_.push_back(
+        {slotFor(record.contextBefore), slotFor(record.contextAfter), slotFor(record.context)});
+    if (record.id >= FirstCallId)
+        apiCalls_.push_back(position);
+    else if (record.id == LogOutputEvent)
+        messages_.push_back(position);
+    else if (record.id == TaskReadyEvent && record.param1 != 0)
+        readyBySlot_[slotFor(record.param1)].push_back(position);
+}
+
+Slot TimelineIndex::slotFor(uint32_t contextId) {
+    const auto [it, inserted] = slots_.try_emplace(contextId, Slot(slotIds_.size()));
+    if (inserted) {
+        slotIds_.push_back(contextId);
+        readyBySlot_.emplace_back();
+    }
+    return it->second;
+}
+
+Slot TimelineIndex::findSlot(uint32_t contextId) const {
+    const auto it = slots_.find(contextId);
+    return it == slots_.end() ? Slot(slotIds_.size()) : it->second;
+}
+
+size_t TimelineIndex::lastAtOrBefore(uint64_t ns) const {
+    const auto it = std::upper_bound(times_.begin(), times_.end(), ns);
+    return it == times_.begin() ? 0 : size_t(it - times_.begin()) - 1;
+}
+
+size_t TimelineIndex::firstAtOrAfter(uint64_t ns) const {
+    return size_t(std::lower_bound(times_.begin(), times_.end(), ns) - times_.begin());
+}
+
+const std::vector<uint32_t>& TimelineIndex::readyEvents(Slot slot) const {
+    static const std::vector<uint32_t> none;
+    return slot < readyBySlot_.size() ? readyBySlot_[slot] : none;
+}
+
+} // namespace kavrin

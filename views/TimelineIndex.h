@@ -1,0 +1,83 @@
+#pragma once
+
+#include "presentation/TimeBase.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+namespace kavrin {
+
+class EventStore;
+struct EventNode;
+
+using Slot = uint32_t;
+
+// The views' sorted arrays over the stored events: times in ns, nodes and compact context
+// slots, plus the positions of the events that get marks. Painting finds the events of a
+// window by binary search instead of walking the list.
+class TimelineIndex {
+public:
+    // Extends the index by the nodes appended since the last call; rebuilds it when the front
+    // of the store or the time base changed.
+    void sync(const EventStore& store, const TimeBase& timeBase);
+    void clear();
+
+    size_t size() const { return times_.size(); }
+    bool empty() const { return times_.empty(); }
+    uint64_t timeNs(size_t i) const { return times_[i]; }
+    EventNode* node(size_t i) const { return nodes_[i]; }
+    Slot slotAfter(size_t i) const { return entries_[i].after; }
+    Slot slotBefore(size_t i) const { return entries_[i].before; }
+    Slot slotOwner(size_t i) const { return entries_[i].owner; }
+    uint64_t firstNs() const { return times_.front(); }
+    uint64_t lastNs() const { return times_.back(); }
+
+    size_t slotCount() const { return slotIds_.size(); }
+    uint32_t contextId(Slot slot) const { return slotIds_[slot]; }
+    // The slot of a context, or slotCount() when the index has not met it.
+    Slot findSlot(uint32_t contextId) const;
+
+    // Position of the last event at or before `ns` (0 when all are later).
+    size_t lastAtOrBefore(uint64_t ns) const;
+    // Position of the first event at or after `ns` (size() when none).
+    size_t firstAtOrAfter(uint64_t ns) const;
+
+    // Positions of API calls (id 32 and above) and log outputs, ascending.
+    const std::vector<uint32_t>& apiCalls() const { return apiCalls_; }
+    const std::vector<uint32_t>& messages() const { return messages_; }
+    // Positions of the Task Ready events naming the task of `slot`, ascending.
+    const std::vector<uint32_t>& readyEvents(Slot slot) const;
+
+    // Changes whenever the indexed content changes.
+    uint64_t generation() const { return generation_; }
+    const TimeBase& timeBase() const { return timeBase_; }
+
+private:
+    struct Entry {
+        Slot before;
+        Slot after;
+        Slot owner;
+    };
+    bool stillMatches(const EventStore& store, const TimeBase& timeBase) const;
+    void add(EventNode* node);
+    Slot slotFor(uint32_t contextId);
+
+    std::vector<uint64_t> times_;
+    std::vector<EventNode*> nodes_;
+    std::vector<Entry> entries_;
+    std::vector<uint32_t> apiCalls_;
+    std::vector<uint32_t> messages_;
+    std::vector<std::vector<uint32_t>> readyBySlot_;
+    std::vector<uint32_t> slotIds_;
+    std::unordered_map<uint32_t, Slot> slots_;
+
+    const EventNode* firstNode_ = nullptr;
+    uint32_t firstIndex_ = 0;
+    uint32_t lastIndex_ = 0;
+    TimeBase timeBase_;
+    uint64_t generation_ = 0;
+};
+
+} // namespace kavrin
