@@ -33,6 +33,7 @@ bool LoadController::analyzeFile(const QString& path, QString* error) {
     emit logInfo(QStringLiteral("Analyzing %1").arg(path));
     if (!openDataFile(path, error))
         return false;
+    measurementsAt_.clear();
     session_.analysing = true;
     startPass(Pass::Analysis, 0, UnlimitedEvents);
     return true;
@@ -126,8 +127,27 @@ void LoadController::OnLoadingStarted(uint First, uint Last, bool Appending) {
     }
     // A pass that starts at a checkpoint continues from the context state saved there.
     RecordingEngine& engine = session_.engine;
-    if (const Checkpoint* checkpoint = engine.checkpoints.find(First); checkpoint && Appending)
+    if (const Checkpoint* checkpoint = engine.checkpoints.find(First); checkpoint && Appending) {
         engine.tracker.restore(checkpoint->state);
+        if (auto saved = measurementsAt_.find(First); saved != measurementsAt_.end())
+            engine.tracker.userMeasurements = saved->second;
+    }
+}
+
+// Processes in pieces that end at checkpoint indexes, noting the user measurements where the
+// engine takes a checkpoint.
+void LoadController::storeEvents(uint32_t count) {
+    RecordingEngine& engine = session_.engine;
+    while (count > 0) {
+        const uint32_t index = engine.nextIndex;
+        if (index % CheckpointSpacing == 0)
+            measurementsAt_.try_emplace(index, engine.tracker.userMeasurements);
+        const uint32_t piece = std::min(count, CheckpointSpacing - index % CheckpointSpacing);
+        const uint32_t processed = engine.dataProcess(piece).processed;
+        if (processed == 0)
+            return;
+        count -= processed;
+    }
 }
 
 void LoadController::OnDataLoaded(uint First, uint Last, bool Appending) {
@@ -142,7 +162,7 @@ void LoadController::OnDataLoaded(uint First, uint Last, bool Appending) {
         engine.analyse(First, Last);
         return;
     }
-    engine.dataProcess(Last - First + 1);
+    storeEvents(Last - First + 1);
     engine.store.renumber();
     engine.store.rebuildFilter();
     emit windowChanged();

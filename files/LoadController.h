@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/ContextTables.h"
 #include "files/LoadSession.h"
 
 #include <QList>
@@ -7,6 +8,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <map>
 
 namespace kavrin {
 
@@ -70,6 +72,11 @@ private:
     void startPass(Pass pass, uint32_t first, uint32_t count);
     void finishAnalysis(uint32_t found);
     void runQueuedStep();
+    void storeEvents(uint32_t count);
+
+    // User measurement state at each checkpoint, so that run counts and durations shown after
+    // the window moves back match those of a straight load.
+    std::map<uint32_t, UserMeasurements> measurementsAt_;
 
     LoadSession& session_;
     RecordProperties& properties_;

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <optional>
+
+namespace kavrin::cli {
+
+enum class Command { Events, Contexts, Info, Export, Help };
+enum class ExportFormat { Csv, Json, Chrome };
+
+struct CliOptions {
+    Command command = Command::Help;
+    QString helpTopic; // the command whose help was asked for; empty for the overview
+    QString file;
+    std::optional<uint32_t> first;
+    std::optional<uint32_t> count;
+    int resolution = 7;
+    bool systemTime = false;
+    ExportFormat format = ExportFormat::Csv;
+    QString output;
+};
+
+struct ParseResult {
+    CliOptions options;
+    QString error; // a usage error when not empty
+};
+
+// `arguments` without the program name.
+ParseResult parseArguments(const QStringList& arguments);
+
+// The help text of a command, or the overview for an empty or unknown topic.
+QString helpText(const QString& topic);
+
+} // namespace kavrin::cli

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "cli/CliOptions.h"
+
+#include <cstdio>
+
+namespace kavrin::cli {
+
+enum ExitStatus { ExitSuccess = 0, ExitUsage = 1, ExitCannotRead = 2 };
+
+// Runs one command; output to `out`, log lines and problems to `messages`.
+int runCommand(const CliOptions& options, std::FILE* out, std::FILE* messages);
+
+} // namespace kavrin::cli

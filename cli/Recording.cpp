@@ -1,0 +1,120 @@
+#include "cli/Recording.h"
+
+#include "cli/ProgressLine.h"
+
+#include <QCoreApplication>
+
+namespace kavrin::cli {
+
+Recording::Recording(int resolution, bool systemTime, std::FILE* messages)
+    : log_([messages](const QString& line) {
+          std::fprintf(messages, "%s\n", line.toUtf8().constData());
+      }),
+      progress_(std::make_unique<ProgressLine>(messages)) {
+    presentation_.display.resolution = resolution;
+    presentation_.display.systemTime = systemTime;
+    wireEngine(engine_, presentation_, log_, {}, QCoreApplication::applicationDirPath());
+    engine_.tracker.hooks.overflowsCleared = [this] {
+        presentation_.systemInfo.clearOverflowRows();
+    };
+
+    QObject::connect(&controller_, &LoadController::logInfo,
+                     [this](const QString& line) { log_.message(line); });
+    QObject::connect(&controller_, &LoadController::propertiesRead, [this] { showProperties(); });
+    QObject::connect(&controller_, &LoadController::updateStatsRequested,
+                     [this] { refreshStatistics(); });
+    QObject::connect(&controller_, &LoadController::progressStarted,
+                     [this](const QString& label, uint, uint) { progress_->start(label); });
+    QObject::connect(&controller_, &LoadController::progressChanged,
+                     [this](uint value, uint) { progress_->update(value); });
+    QObject::connect(&controller_, &LoadController::progressFinished,
+                     [this] { progress_->finish(); });
+
+    // The reset of all data that precedes opening a file.
+    engine_.resetAll();
+    presentation_.reset();
+    properties_.clear();
+    engine_.registerBuiltInContexts();
+}
+
+Recording::~Recording() = default;
+
+bool Recording::open(const QString& path, QString* error) {
+    if (!controller_.analyzeFile(path, error))
+        return false;
+    waitUntilIdle();
+    refreshStatistics();
+    return true;
+}
+
+void Recording::waitUntilIdle() {
+    while (controller_.busy())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+void Recording::refreshStatistics() {
+    kavrin::refreshStatistics(engine_, presentation_, file_.fileSize() - file_.headerLength());
+}
+
+void Recording::showProperties() {
+    SystemInfoTable& info = presentation_.systemInfo;
+    info.setRowText(SystemInfoRow::HostTime, properties_.hostTimeText());
+    info.setRowText(SystemInfoRow::Title, properties_.title);
+    info.setRowText(SystemInfoRow::Author, properties_.author);
+    info.setRowText(SystemInfoRow::Description, properties_.descriptionSummary());
+}
+
+bool Recording::stepForward() {
+    const bool started = controller_.loadDataAfter();
+    waitUntilIdle();
+    return started;
+}
+
+void Recording::rewind() {
+    while (controller_.loadDataBefore())
+        waitUntilIdle();
+}
+
+bool Recording::moveTo(uint32_t index) {
+    const EventStore& store = engine_.store;
+    while (store.first() && index < store.first()->record.index && controller_.loadDataBefore())
+        waitUntilIdle();
+    while (store.last() && index > store.last()->record.index && stepForward()) {
+    }
+    return store.last() && store.last()->record.index >= index;
+}
+
+QString Recording::streamStopText() const {
+    const StreamStopInfo& stop = controller_.streamStop();
+    const char* why = nullptr;
+    switch (stop.reason) {
+    case StreamStop::None:
+    case StreamStop::ReadError:
+        return {};
+    case StreamStop::NoStartPacket:
+        return QStringLiteral("the stream has no Start packet: nothing is decodable from offset "
+                              "%1 (event index 0)")
+            .arg(stop.offset);
+    case StreamStop::InvalidPacket:
+        why = "invalid packet";
+        break;
+    case StreamStop::IncompletePacket:
+        why = "incomplete packet";
+        break;
+    case StreamStop::OutOfMemory:
+        why = "out of memory";
+        break;
+    }
+    return QStringLiteral("the stream stops being decodable at offset %1 (event index %2): %3")
+        .arg(stop.offset)
+        .arg(stop.eventIndex)
+        .arg(QLatin1String(why));
+}
+
+QString Recording::readErrorText() const {
+    if (file_.readError().isEmpty())
+        return {};
+    return QStringLiteral("cannot read %1: %2").arg(file_.fileName(), file_.readError());
+}
+
+} // namespace kavrin::cli

@@ -1,0 +1,232 @@
+#include "LoadHarness.h"
+
+#include "FileTestSupport.h"
+#include "files/DataFileHeader.h"
+#include "target/StreamWriter.h"
+
+#include <cstring>
+
+using namespace kavrin;
+using namespace kavrin::test;
+
+namespace {
+
+QTemporaryDir& recordings() {
+    static QTemporaryDir dir;
+    return dir;
+}
+
+const QString& file250k() {
+    static const QString path = generate(recordings(), QStringLiteral("250k.KVDat"), 250'000);
+    return path;
+}
+
+const QString& file3m() {
+    static const QString path = generate(recordings(), QStringLiteral("3m.KVDat"), 3'000'000,
+                                         {QStringLiteral("--seed"), QStringLiteral("7")});
+    return path;
+}
+
+// What the event list shows of an event is made of these fields.
+struct EventFacts {
+    uint32_t index, id, param1, param2, context, before, after;
+    uint64_t timestamp, endTime;
+    std::string text, payload;
+    bool operator==(const EventFacts&) const = default;
+};
+
+EventFacts factsOf(const EventNode& node) {
+    const EventRecord& r = node.record;
+    return {r.index,
+            r.id,
+            r.param1,
+            r.param2,
+            r.context,
+            r.contextBefore,
+            r.contextAfter,
+            r.timestamp,
+            node.endTime,
+            r.text ? r.text : "",
+            std::string(reinterpret_cast<const char*>(r.payload), r.payload ? r.payloadSize : 0)};
+}
+
+// Facts of the stored events with index in [from, to).
+std::vector<EventFacts> storedFacts(const RecordingEngine& engine, uint32_t from, uint32_t to) {
+    std::vector<EventFacts> facts;
+    for (EventNode* node = engine.store.first(); node; node = node->next)
+        if (node->record.index >= from && node->record.index < to)
+            facts.push_back(factsOf(*node));
+    return facts;
+}
+
+} // namespace
+
+TEST(LoadPass, AnalysesThenLoadsAWholeSmallRecording) {
+    LoadHarness h;
+    ASSERT_TRUE(h.open(file250k()));
+
+    // Analysis without limit, then exactly the events it found, both from event 0.
+    ASSERT_EQ(h.triggers.size(), 2u);
+    EXPECT_EQ(h.triggers[0], LoadHarness::Range(0, 0xFFFFFFFFu, true));
+    EXPECT_EQ(h.triggers[1], LoadHarness::Range(0, 250'000, true));
+    EXPECT_TRUE(h.log.contains(QStringLiteral("250000 Events analyzed.")));
+    EXPECT_TRUE(h.log.contains(QStringLiteral("250000 Events loaded.")));
+    EXPECT_EQ(h.controller.eventsInFile(), 250'000u);
+    EXPECT_EQ(h.controller.streamStop().reason, StreamStop::None);
+
+    // Chunks of at most 100,000 events that cover each pass without gaps.
+    uint32_t expectedFirst = 0;
+    for (const auto& [first, last, append] : h.chunks) {
+        if (first == 0)
+            expectedFirst = 0;
+        EXPECT_EQ(first, expectedFirst);
+        EXPECT_LT(last - first, 100'000u);
+        expectedFirst = last + 1;
+    }
+    EXPECT_EQ(expectedFirst, 250'000u);
+
+    EXPECT_EQ(h.engine.nextIndex, 250'000u);
+    EXPECT_EQ(h.engine.firstIndex, 0u);
+    EXPECT_EQ(h.firstStored(), 0u);
+    EXPECT_EQ(h.lastStored(), 249'999u);
+    EXPECT_TRUE(h.engine.checkpoints.has(0) && h.engine.checkpoints.has(200'000));
+    EXPECT_EQ(h.progressLabels, QStringList({QStringLiteral("Analyzing recorded data..."),
+                                             QStringLiteral("Loading data...")}));
+    EXPECT_EQ(h.properties.author, QStringLiteral("kavrin-gen"));
+
+    // Everything is loaded: there is no window after this one, nor before.
+    EXPECT_FALSE(h.after());
+    EXPECT_FALSE(h.before());
+}
+
+TEST(LoadPass, ProgressIsShownOnlyForLoadsOfMoreThan100001Events) {
+    QTemporaryDir dir;
+    for (uint32_t events : {100'001u, 100'002u}) {
+        LoadHarness h;
+        ASSERT_TRUE(h.open(generate(dir, QStringLiteral("p.KVDat"), events)));
+        EXPECT_EQ(h.progressLabels.contains(QStringLiteral("Loading data...")), events > 100'001u);
+    }
+}
+
+TEST(LoadPass, WindowMovesThroughALongRecordingFromCheckpoints) {
+    LoadHarness h;
+    ASSERT_TRUE(h.open(file3m()));
+    EXPECT_EQ(h.controller.eventsInFile(), 3'000'000u);
+    ASSERT_EQ(h.triggers.back(), LoadHarness::Range(0, 1'000'000, true));
+    // The millionth event drops the oldest 100,000 as live recording would.
+    EXPECT_EQ(h.engine.nextIndex, 1'000'000u);
+    EXPECT_EQ(h.engine.firstIndex, 100'000u);
+    EXPECT_EQ(h.lastStored(), 999'999u);
+    const std::vector<EventFacts> straight = storedFacts(h.engine, 900'000, 1'000'000);
+
+    // Forward: events 1,000,000 to 1,099,999 are appended.
+    ASSERT_TRUE(h.after());
+    EXPECT_EQ(h.triggers.back(), LoadHarness::Range(1'000'000, 100'000, true));
+    EXPECT_EQ(h.lastStored(), 1'099'999u);
+    EXPECT_LE(h.engine.store.total(), 1'000'000u);
+    const std::vector<EventFacts> afterStep = storedFacts(h.engine, 1'000'000, 1'100'000);
+
+    // Back: the window restarts at the checkpoint 100,000 events before it.
+    const uint32_t firstBefore = h.firstStored();
+    ASSERT_TRUE(h.before());
+    EXPECT_EQ(std::get<0>(h.triggers.back()), (firstBefore - 100'000) / 100'000 * 100'000);
+    EXPECT_EQ(h.firstStored(), std::get<0>(h.triggers.back()));
+    EXPECT_LT(h.engine.store.total(), 1'000'000u);
+
+    // The same events, reached from a checkpoint, carry the same contexts, times and spans.
+    EXPECT_TRUE(storedFacts(h.engine, 900'000, 1'000'000) == straight);
+
+    // And moving forward again continues from where the stored events end.
+    while (h.lastStored() < 1'099'999u)
+        ASSERT_TRUE(h.after());
+    EXPECT_TRUE(storedFacts(h.engine, 1'000'000, 1'100'000) == afterStep);
+}
+
+namespace {
+
+QString writeStream(const QTemporaryDir& dir, const char* name, const StreamWriter& stream,
+                    bool withHeader) {
+    RecordProperties properties;
+    properties.title = QStringLiteral("t");
+    const QString path = dir.filePath(QLatin1String(name));
+    writeFile(path,
+              (withHeader ? composeHeader(properties) : QByteArray()) + toBytes(stream.bytes()));
+    return path;
+}
+
+StreamWriter smallRecording() {
+    StreamWriter w;
+    w.start(0);
+    w.systemInfo(1'000'000, 48'000'000, 0, 0, 5);
+    for (uint32_t i = 0; i < 10; ++i) {
+        w.taskRun(1 + i % 3, 100);
+        w.taskStop(50);
+    }
+    return w;
+}
+
+} // namespace
+
+TEST(LoadPass, BrokenStreamsKeepWhatWasDecodedAndSayWhere) {
+    QTemporaryDir dir;
+    StreamWriter stream = smallRecording(); // 22 events
+    const size_t goodSize = stream.size();
+    stream.varint(FirstApiEvent);
+    stream.varint(3000); // longer than any block may be
+    LoadHarness h;
+    ASSERT_TRUE(h.open(writeStream(dir, "invalid.KVDat", stream, true)));
+    EXPECT_EQ(h.controller.eventsInFile(), 22u);
+    EXPECT_EQ(h.engine.nextIndex, 22u);
+    const StreamStopInfo stop = h.controller.streamStop();
+    EXPECT_EQ(stop.reason, StreamStop::InvalidPacket);
+    EXPECT_EQ(stop.eventIndex, 22u);
+    EXPECT_EQ(stop.offset, h.file.headerLength() + goodSize);
+
+    // Cut off inside the last packet.
+    StreamWriter cut = smallRecording();
+    cut.taskRun(0x12345, 0);
+    std::vector<uint8_t> bytes = cut.bytes();
+    bytes.resize(bytes.size() - 2);
+    LoadHarness h2;
+    const QString cutPath = dir.filePath(QStringLiteral("cut.bin"));
+    writeFile(cutPath, toBytes(bytes));
+    ASSERT_TRUE(h2.open(cutPath));
+    EXPECT_EQ(h2.controller.streamStop().reason, StreamStop::IncompletePacket);
+    EXPECT_EQ(h2.controller.streamStop().eventIndex, 22u);
+    EXPECT_EQ(h2.engine.nextIndex, 22u);
+    EXPECT_FALSE(h2.after()); // nothing decodable is left
+}
+
+TEST(LoadPass, FilesWithoutEventsLoadNothing) {
+    QTemporaryDir dir;
+    LoadHarness h;
+    ASSERT_TRUE(h.open(writeStream(dir, "header-only.KVDat", StreamWriter(), true)));
+    EXPECT_TRUE(h.log.contains(QStringLiteral("0 Events loaded.")));
+    EXPECT_EQ(h.controller.streamStop().reason, StreamStop::None);
+    EXPECT_EQ(h.engine.store.total(), 0u);
+
+    // Packets before any Start packet are dropped up to the end of the file.
+    StreamWriter noStart;
+    for (int i = 0; i < 50; ++i)
+        noStart.taskRun(3, 10);
+    LoadHarness h2;
+    ASSERT_TRUE(h2.open(writeStream(dir, "no-start.KVDat", noStart, false)));
+    EXPECT_EQ(h2.engine.store.total(), 0u);
+    EXPECT_EQ(h2.controller.streamStop().reason, StreamStop::NoStartPacket);
+    EXPECT_EQ(h2.file.position(), h2.file.fileSize());
+
+    LoadHarness h3;
+    QString error;
+    EXPECT_FALSE(h3.controller.analyzeFile(dir.filePath(QStringLiteral("none.KVDat")), &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(h3.controller.busy());
+}
+
+TEST(LoadPass, StepsAskedForDuringAPassRunAfterIt) {
+    LoadHarness h;
+    ASSERT_TRUE(h.controller.analyzeFile(file3m()));
+    EXPECT_TRUE(h.controller.loadDataAfter()); // queued behind both passes
+    h.waitUntilIdle();
+    EXPECT_EQ(h.lastStored(), 1'099'999u);
+    EXPECT_EQ(h.session.pendingChunks.value(), 0);
+}
