@@ -160,38 +160,20 @@ TEST_F(WiredEngineTest, ContextRows) {
     EXPECT_EQ(main[4], "0 Hz");
     EXPECT_EQ(main[5], "200 ns    ");
     EXPECT_EQ(main[6], "200 ns (#13)     ");
-    EXPECT_EQ(main[7], "200 ns (#13)     ");
-    EXPECT_EQ(main[9], "0 ns    ");
     EXPECT_EQ(main[10], " 0.00%");
 
     const auto isr = ContextRowTexts(engine.tracker, 3, presentation);
     EXPECT_EQ(isr[0], "ISR #3");
     EXPECT_EQ(isr[1], " #3");
-    EXPECT_EQ(isr[6], ""); // never left after a measured entry
-    EXPECT_EQ(isr[7], "");
+    EXPECT_EQ(isr[6], ""); // no run measured yet
     EXPECT_EQ(ContextRowTexts(engine.tracker, IdleContext, presentation)[1], "");
     EXPECT_EQ(ContextRowTexts(engine.tracker, SchedulerContext, presentation)[0], "Scheduler");
 
     presentation.timeBase.clear();
     const auto unknownFrequency = ContextRowTexts(engine.tracker, 5, presentation);
-    EXPECT_EQ(unknownFrequency[5], "0 ns    ");
     EXPECT_EQ(unknownFrequency[10], "");
     EXPECT_EQ(unknownFrequency[12], "");
     EXPECT_EQ(unknownFrequency[14], "");
-}
-
-TEST(ContextRowTexts, StackColumn) {
-    ContextTracker tracker;
-    Presentation presentation;
-    ContextInfo& task = tracker.contexts[9];
-    task.stackSize = 512;
-    EXPECT_EQ(ContextRowTexts(tracker, 9, presentation)[2], "512 ");
-    task.stackBase = 0x2000F00;
-    EXPECT_EQ(ContextRowTexts(tracker, 9, presentation)[2], "512 @ 0x02000f00");
-    task.stackSize = 0;
-    EXPECT_EQ(ContextRowTexts(tracker, 9, presentation)[2], "@ 0x02000f00");
-    EXPECT_EQ(ContextRowTexts(tracker, 9, presentation)[0], "Task 0x9");
-    EXPECT_EQ(ContextRowTexts(tracker, 9, presentation)[1], " @0");
 }
 
 TEST(Log, LevelsAndPrefixes) {
@@ -212,10 +194,6 @@ TEST(Log, LevelsAndPrefixes) {
     log.setLevel(LogDiagnostics);
     writeAll();
     EXPECT_EQ(lines.last(), "Diagnostic: d");
-    log.setLevel(LogErrors);
-    lines.clear();
-    writeAll();
-    EXPECT_EQ(lines, QStringList{"Error: e"});
     Log withoutWriter;
     withoutWriter.error("dropped without a writer");
 }
