@@ -64,6 +64,7 @@ void wireEngine(RecordingEngine& engine, Presentation& presentation, const Log& 
     hooks.overflow = [&presentation, &counters](uint32_t number, uint32_t dropped) {
         showOverflow(presentation, counters, number, dropped);
     };
+    hooks.overflowsCleared = [&presentation] { presentation.systemInfo.clearOverflowRows(); };
 }
 
 void refreshStatistics(RecordingEngine& engine, Presentation& presentation, uint64_t traceSize) {

@@ -33,7 +33,8 @@ struct Presentation {
 
 // Connects the engine's tracker hooks: description texts to the parsers (description files
 // are looked up in the current directory, then in `applicationDir`), the identity text to
-// `identityChanged`, diagnostics to `log`, frequency and overflows to the system information.
+// `identityChanged`, diagnostics to `log`, frequency, overflows and their reset to the system
+// information.
 // `presentation` and `log` must outlive the engine's hooks.
 void wireEngine(RecordingEngine& engine, Presentation& presentation, const Log& log,
                 std::function<void(const QString& identity)> identityChanged,

@@ -107,6 +107,8 @@ TEST_F(WiredEngineTest, FrequencyAndOverflowsReachTheSystemInformation) {
     EXPECT_EQ(rows[0].text, "6 Events dropped");
     EXPECT_EQ(rows[1].name, "#15");
     EXPECT_EQ(rows[1].text, "8 Events dropped");
+    engine.statistics.resetStats(engine.tracker);
+    EXPECT_TRUE(presentation.systemInfo.overflowRows().empty());
 }
 
 TEST_F(WiredEngineTest, DiagnosticsGoToTheLog) {
