@@ -70,7 +70,8 @@ void moduleEntry(DescriptionEnvironment& env, const QString& module, const QStri
 void nameInterrupt(DescriptionEnvironment& env, uint32_t number, const QString& name) {
     IsrEntry& entry = env.isrs.obtain(number);
     entry.number = number;
-    entry.name = name.toStdString();
+    const QByteArray latin1 = name.toLatin1(); // the engine keeps names as stream text
+    entry.name.assign(latin1.constData(), size_t(latin1.size()));
     if (entry.sortKey == -1 || entry.sortKey >= 1000)
         entry.sortKey = env.tables.nextInterruptSortKey++;
 }

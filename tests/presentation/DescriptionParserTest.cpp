@@ -196,8 +196,9 @@ TEST_F(DescriptionParserTest, InterruptSortKeys) {
     EXPECT_EQ(isrs.find(7)->name, "Dma");
     EXPECT_EQ(isrs.entries().size(), 3u);
     tables.reset();
-    ParseSystemDescription(env, "I#9=Adc");
+    ParseSystemDescription(env, "I#9=Adc" + QString(QChar(0xE9)));
     EXPECT_EQ(isrs.find(9)->sortKey, 0);
+    EXPECT_EQ(isrs.find(9)->name, "Adc\xE9"); // Latin-1, as names from the stream
 }
 
 TEST_F(DescriptionParserTest, NamesFromTheStreamCannotLeaveTheDescriptionFolder) {
