@@ -178,6 +178,15 @@ TEST_F(WiredEngineTest, ContextRows) {
     EXPECT_EQ(unknownFrequency[14], "");
 }
 
+TEST(SystemInfoRefresh, InterruptLoadKeepsItsTextWhileTheFrequencyIsUnknown) {
+    RecordingEngine engine;
+    Presentation presentation;
+    presentation.systemInfo.setRowText(SystemInfoRow::IsrLoad, "7.00%");
+    refreshStatistics(engine, presentation, 0);
+    EXPECT_EQ(presentation.systemInfo.rowText(SystemInfoRow::IsrLoad), "7.00%");
+    EXPECT_EQ(presentation.systemInfo.rowText(SystemInfoRow::Uptime), "0 ns");
+}
+
 TEST(Log, LevelsAndPrefixes) {
     QStringList lines;
     Log log([&lines](const QString& line) { lines << line; });
