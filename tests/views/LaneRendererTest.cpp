@@ -1,0 +1,165 @@
+#include "views/LaneRenderer.h"
+#include "ViewsHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace kavrin {
+namespace {
+
+using test::Alpha;
+using test::Beta;
+using test::Irq;
+
+// Renders the small recording at 10 ns per pixel from t = 0, one lane of 10 pixels each:
+// lane 0 unified, 1 Idle, 2 interrupt, 3 Scheduler, 4 Alpha, 5 Beta.
+class LaneRendererTest : public ::testing::Test {
+protected:
+    LaneRendererTest() : fixture(test::smallRecording()) {
+        index.sync(fixture.engine().store, fixture.presentation.timeBase);
+        scene.index = &index;
+        scene.lanes = 6;
+        scene.rowHeight = 10;
+        scene.startNs = 0;
+        scene.nsPerPixel = 10;
+        scene.styles.resize(index.slotCount());
+        const uint32_t lanes[] = {IdleContext, Irq, SchedulerContext, Alpha, Beta};
+        for (int lane = 1; lane <= 5; ++lane) {
+            const Slot slot = index.findSlot(lanes[lane - 1]);
+            if (slot < index.slotCount())
+                scene.styles[slot] = {lane, colourScheme(0, lanes[lane - 1]), NotATask};
+        }
+    }
+    const ColourScheme& scheme(uint32_t context) {
+        return scene.styles[index.findSlot(context)].scheme;
+    }
+    // Pixel in the middle row of a lane.
+    uint32_t at(int x, int lane) { return canvas.pixel(x, lane * 10 + 4); }
+    void render() { renderer.render(scene, canvas); }
+
+    test::ViewsFixture fixture;
+    TimelineIndex index;
+    LaneScene scene;
+    LaneRenderer renderer;
+    std::vector<uint32_t> pixels = std::vector<uint32_t>(200 * 60);
+    PixelCanvas canvas{pixels.data(), 200, 60, 200};
+};
+
+TEST_F(LaneRendererTest, ActiveContextFillsItsLaneWithGradientAndBorder) {
+    scene.readyBars = false;
+    render();
+    // Alpha runs from 100 to 300 ns: pixels 10 .. 29.
+    EXPECT_EQ(at(15, 4), interpolate(scheme(Alpha).light, scheme(Alpha).middle, 4, 8));
+    EXPECT_EQ(canvas.pixel(15, 40), scheme(Alpha).dark); // top border
+    EXPECT_EQ(canvas.pixel(15, 48), scheme(Alpha).dark); // bottom border
+    EXPECT_EQ(canvas.pixel(29, 44), scheme(Alpha).dark); // right border
+    EXPECT_EQ(canvas.pixel(10, 44), SwitchLineColour);   // the switch from Idle at its left
+    EXPECT_EQ(canvas.pixel(15, 49), LaneBackground);     // the gap between lanes
+    EXPECT_EQ(at(5, 4), LaneBackground);                 // before it ran
+    EXPECT_EQ(at(32, 2), interpolate(scheme(Irq).light, scheme(Irq).middle, 4, 8));
+    EXPECT_EQ(at(32, 4), LaneBackground); // interrupted
+    EXPECT_EQ(at(65, 1), interpolate(scheme(IdleContext).light, scheme(IdleContext).middle, 4, 8));
+    // The unified lane shows whoever runs.
+    EXPECT_EQ(at(15, 0), at(15, 4));
+    EXPECT_EQ(at(32, 0), at(32, 2));
+    // Nothing after the last event and nothing outside the image.
+    EXPECT_EQ(at(150, 0), LaneBackground);
+}
+
+TEST_F(LaneRendererTest, ContextSwitchesDrawAVerticalLineBetweenTheTwoLanes) {
+    scene.readyBars = false;
+    render();
+    // Alpha -> interrupt at 300 ns (x 30): the line joins lanes 2 to 4.
+    EXPECT_EQ(canvas.pixel(30, 25), SwitchLineColour);
+    EXPECT_EQ(canvas.pixel(30, 35), SwitchLineColour); // across the Scheduler lane
+    EXPECT_NE(canvas.pixel(30, 15), SwitchLineColour); // not beyond the two lanes
+    // Beta -> Scheduler at 1000 ns (x 100).
+    EXPECT_EQ(canvas.pixel(100, 35), SwitchLineColour);
+    EXPECT_EQ(canvas.pixel(100, 52), SwitchLineColour);
+}
+
+TEST_F(LaneRendererTest, ReadyTaskShowsTheSilverBarUntilItRuns) {
+    render();
+    // Beta is ready from 700 to 800 ns: pixels 70 .. 79 of lane 5.
+    EXPECT_EQ(canvas.pixel(75, 50), ReadyBarScheme.dark); // top border
+    EXPECT_EQ(canvas.pixel(70, 54), ReadyBarScheme.dark); // left border
+    EXPECT_EQ(canvas.pixel(75, 54), interpolate(ReadyBarScheme.light, ReadyBarScheme.middle, 4, 8));
+    EXPECT_EQ(canvas.pixel(69, 54), LaneBackground);
+    scene.readyBars = false;
+    render();
+    EXPECT_EQ(canvas.pixel(75, 54), LaneBackground);
+}
+
+TEST_F(LaneRendererTest, ExistingTasksAreTintedFromTheirFirstAppearance) {
+    scene.styles[index.findSlot(Beta)].taskSinceNs = 500;
+    scene.readyBars = false;
+    render();
+    EXPECT_EQ(at(45, 5), LaneBackground);
+    EXPECT_EQ(at(55, 5), blendOver(LaneBackground, withAlpha(scheme(Beta).light, 0x60)));
+    scene.existingTasks = false;
+    render();
+    EXPECT_EQ(at(55, 5), LaneBackground);
+}
+
+TEST_F(LaneRendererTest, ImageBeforeTheRecordingAndCoarseZoomStayInBounds) {
+    scene.startNs = -1000; // the window before the first event
+    render();
+    EXPECT_EQ(at(50, 0), LaneBackground);
+    EXPECT_EQ(at(115, 4), at(115, 0)); // Alpha from 100 ns lands at pixel 110
+    scene.nsPerPixel = 1e6;            // all events in one column, sampled
+    scene.startNs = 0;
+    render();
+    EXPECT_NE(at(0, 0), LaneBackground);
+    EXPECT_EQ(at(1, 0), LaneBackground);
+}
+
+TEST(MessageIndicatorTest, LevelsAdmitAllWarningsAndErrorsErrorsOrNone) {
+    EXPECT_TRUE(messageIndicated(0, 0));
+    EXPECT_FALSE(messageIndicated(0, 1));
+    EXPECT_TRUE(messageIndicated(1, 1));
+    EXPECT_TRUE(messageIndicated(2, 1));
+    EXPECT_FALSE(messageIndicated(1, 2));
+    EXPECT_TRUE(messageIndicated(2, 2));
+    EXPECT_FALSE(messageIndicated(2, 3));
+}
+
+TEST(MessageIndicatorTest, MessagesAndApiCallsAreMarkedInTheCallersLane) {
+    StreamWriter w;
+    w.start(0);
+    w.systemInfo(1'000'000'000, 1'000'000'000, 0, 0, 0);
+    w.taskRun(Alpha, 100);
+    w.logOutput("boom", 2, 0, std::span<const uint32_t>(), 100); // an error at 200 ns
+    w.api(40, {1}, 100);                                         // a call from 300 to 400 ns
+    w.apiEndValue(40, 0, 100);
+    w.taskStop(100);
+    test::ViewsFixture fixture(w);
+    TimelineIndex index;
+    index.sync(fixture.engine().store, fixture.presentation.timeBase);
+    LaneScene scene;
+    scene.index = &index;
+    scene.lanes = 2;
+    scene.rowHeight = 10;
+    scene.nsPerPixel = 10;
+    scene.readyBars = false;
+    scene.styles.resize(index.slotCount());
+    const ColourScheme alpha = colourScheme(0, Alpha);
+    scene.styles[index.findSlot(Alpha)] = {1, alpha, NotATask};
+    std::vector<uint32_t> pixels(100 * 20);
+    PixelCanvas canvas(pixels.data(), 100, 20, 100);
+    LaneRenderer renderer;
+    renderer.render(scene, canvas);
+    EXPECT_EQ(canvas.pixel(20, 15), ErrorMark);
+    EXPECT_EQ(canvas.pixel(35, 16), alpha.dark); // bottom mark of the call
+    EXPECT_NE(canvas.pixel(35, 14), alpha.dark);
+    EXPECT_NE(canvas.pixel(45, 16), alpha.dark); // the call ended at 400 ns
+
+    scene.indicatorLevel = 3;
+    scene.apiMarks = false;
+    renderer.render(scene, canvas);
+    EXPECT_NE(canvas.pixel(20, 15), ErrorMark);
+    EXPECT_NE(canvas.pixel(35, 16), alpha.dark);
+}
+
+} // namespace
+} // namespace kavrin

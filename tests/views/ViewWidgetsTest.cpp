@@ -1,0 +1,277 @@
+#include "ViewsHarness.h"
+#include "views/LoadView.h"
+#include "views/TimeView.h"
+
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWheelEvent>
+
+#include <memory>
+
+namespace kavrin {
+namespace {
+
+using test::Alpha;
+using test::Beta;
+
+// A timeline and CPU load view over one recording; the event list is simulated by echoing
+// every requested selection back, as the main window's wiring does.
+struct Views {
+    explicit Views(const StreamWriter& writer, uint64_t frequency = 1'000'000'000)
+        : fixture(writer, frequency), time(fixture.engine(), fixture.presentation, options),
+          load(fixture.engine(), fixture.presentation, options, time) {
+        QObject::connect(&time, &TimeView::selectRow, &time, &TimeView::selectionChanged);
+        time.resize(600, 300);
+        load.resize(600, 200);
+        time.setScrollBar(&scrollBar);
+    }
+    test::ViewsFixture fixture;
+    ViewOptions options;
+    TimeView time;
+    LoadView load;
+    QScrollBar scrollBar{Qt::Horizontal};
+};
+
+std::unique_ptr<Views> smallViews() {
+    return std::make_unique<Views>(test::smallRecording());
+}
+
+void wheel(QWidget& widget, QPoint angle, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QWheelEvent event(QPointF(300, 100), QPointF(300, 100), QPoint(), angle, Qt::NoButton,
+                      modifiers, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&widget, &event);
+}
+
+bool between(uint32_t value, uint32_t a, uint32_t b, int shift) {
+    const uint32_t v = (value >> shift) & 0xFF;
+    const uint32_t x = (a >> shift) & 0xFF;
+    const uint32_t y = (b >> shift) & 0xFF;
+    return v >= std::min(x, y) && v <= std::max(x, y);
+}
+
+// Whether `pixel` lies within the gradient of a scheme.
+bool inGradient(QRgb pixel, const ColourScheme& scheme) {
+    const uint32_t p = 0xFF000000u | pixel;
+    return between(p, scheme.light, scheme.middle, 0) &&
+           between(p, scheme.light, scheme.middle, 8) &&
+           between(p, scheme.light, scheme.middle, 16);
+}
+
+int laneOf(RecordingEngine& engine, uint32_t context) {
+    const auto& rows = engine.contextList.rows();
+    return int(std::find(rows.begin(), rows.end(), context) - rows.begin()) + 1;
+}
+
+} // namespace
+
+class ViewWidgetsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void fullRecordingShowsAtMost120Seconds();
+    void zoomRowsFollowTheRecordingLength();
+    void selectingAnEventPutsItOnTheCursorLine();
+    void scrollingStopsAtTheFirstAndLastEvents();
+    void wheelZoomsAndCtrlWheelScrolls();
+    void referencesToggle();
+    void goCommandsAtTheEndsDoNothing();
+    void timelineDrawsLanesAndCursor();
+    void loadViewStacksSharesOfTheWindow();
+    void loadViewWithoutEventsDrawsOnlyLabels();
+};
+
+void ViewWidgetsTest::fullRecordingShowsAtMost120Seconds() {
+    StreamWriter w;
+    w.start(0);
+    w.systemInfo(1'000'000, 1'000'000, 0, 0, 0);
+    w.taskRun(Alpha, 100'000'000);
+    w.taskStop(100'000'000); // 200 s at 1 MHz
+    Views views(w, 1'000'000);
+    QSignalSpy titles(&views.time, &TimeView::paneTitlesChanged);
+    views.time.setZoomRow(FullRecordingZoom);
+    QCOMPARE(views.time.timeWindow().spanNs, 120'000'000'000ull);
+    QCOMPARE(titles.count(), 1);
+    QVERIFY(titles.at(0).at(0).toString().startsWith(QStringLiteral("Timeline   Width: ")));
+}
+
+void ViewWidgetsTest::zoomRowsFollowTheRecordingLength() {
+    auto views = smallViews(); // 1.3 us long
+    QSignalSpy rows(&views->time, &TimeView::zoomRowChanged);
+    views->time.zoomOut(); // 20 ms > 1.2 x 1.3 us
+    QCOMPARE(views->options.zoomRow, FullRecordingZoom);
+    QCOMPARE(views->time.timeWindow().spanNs, 1300ull);
+    views->time.zoomIn(); // no row is shorter than the recording
+    QCOMPARE(views->options.zoomRow, FullRecordingZoom);
+    views->time.setZoomRow(0);
+    views->time.zoomIn();
+    QCOMPARE(views->options.zoomRow, 0);
+    QCOMPARE(rows.count(), 2);
+    QCOMPARE(views->time.timeWindow().spanNs, 10'000ull);
+}
+
+void ViewWidgetsTest::selectingAnEventPutsItOnTheCursorLine() {
+    auto views = smallViews();
+    views->time.setZoomRow(0);
+    views->time.selectionChanged(5); // ISR Enter at 300 ns
+    views->time.scrollBy(20);        // still inside its span
+    QCOMPARE(views->time.selectedRow(), 5);
+    QCOMPARE(views->time.scrollOffset(), int64_t(20));
+    QCOMPARE(views->scrollBar.value(), 320);
+    views->time.selectionChanged(9); // from the event list: offset back to 0
+    QCOMPARE(views->time.scrollOffset(), int64_t(0));
+    const std::optional<ViewWindow> window = views->time.viewWindow();
+    QVERIFY(window.has_value());
+    QCOMPARE(window->startNs, 0ull); // 800 - 2 x 1000 is below zero
+    views->time.setZoomRow(FullRecordingZoom);
+    QCOMPARE(views->time.viewWindow()->startNs, 800ull - 260);
+}
+
+void ViewWidgetsTest::scrollingStopsAtTheFirstAndLastEvents() {
+    auto views = smallViews();
+    views->time.selectionChanged(12);
+    views->time.scrollBy(10'000);
+    QCOMPARE(views->time.selectedRow(), 13);
+    QCOMPARE(views->time.scrollOffset(), int64_t(0));
+    QSignalSpy selections(&views->time, &TimeView::selectRow);
+    views->time.scrollBy(5); // would not move the cursor
+    views->time.scrollLeft();
+    QCOMPARE(selections.count(), 0);
+    views->time.scrollBy(-1'000'000);
+    QCOMPARE(views->time.selectedRow(), 3); // the last of the events at 0
+    QCOMPARE(views->scrollBar.value(), 0);
+    QCOMPARE(views->scrollBar.maximum(), 1300);
+    // The scroll bar moves the view by its value difference.
+    views->scrollBar.setValue(700);
+    QCOMPARE(views->time.selectedRow(), 8);
+    QCOMPARE(views->time.scrollOffset(), int64_t(0));
+}
+
+void ViewWidgetsTest::wheelZoomsAndCtrlWheelScrolls() {
+    auto views = smallViews();
+    views->time.selectionChanged(9); // 800 ns
+    wheel(views->time, QPoint(0, 120));
+    QCOMPARE(views->options.zoomRow, DefaultZoom - 1);
+    wheel(views->time, QPoint(0, -120));
+    QCOMPARE(views->options.zoomRow, FullRecordingZoom); // 20 ms > 1.2 x 1.3 us
+    views->time.setZoomRow(0);
+    // Ctrl: 2 % of the 10 us span earlier.
+    wheel(views->time, QPoint(0, 120), Qt::ControlModifier);
+    QCOMPARE(views->time.selectedRow(), 7); // 600 ns
+    QCOMPARE(views->options.zoomRow, 0);
+    // With the preference swapped, the plain wheel scrolls and Ctrl zooms.
+    views->options.preferences.invertWheelControl = true;
+    wheel(views->time, QPoint(0, -120));
+    QCOMPARE(views->time.selectedRow(), 9);
+    wheel(views->time, QPoint(0, -120), Qt::ControlModifier);
+    QCOMPARE(views->options.zoomRow, FullRecordingZoom); // 20 us > 1.2 x 1 us
+    // A horizontal wheel always scrolls: 2 % of 1300 ns later.
+    wheel(views->time, QPoint(-120, 0), Qt::ControlModifier);
+    QCOMPARE(views->options.zoomRow, FullRecordingZoom);
+    QCOMPARE(views->time.selectedRow(), 9);
+    QCOMPARE(views->time.scrollOffset(), int64_t(26));
+}
+
+void ViewWidgetsTest::referencesToggle() {
+    auto views = smallViews();
+    QSignalSpy changed(&views->time, &TimeView::referencesChanged);
+    views->time.setReference(); // no selection: nothing
+    QCOMPARE(changed.count(), 0);
+    views->time.selectionChanged(5);
+    views->time.setReference();
+    QCOMPARE(views->fixture.presentation.display.references, std::set<uint64_t>{300});
+    views->time.setReference();
+    QVERIFY(views->fixture.presentation.display.references.empty());
+    views->time.setReference();
+    views->time.clearReferences();
+    QVERIFY(views->fixture.presentation.display.references.empty());
+    QCOMPARE(changed.count(), 4);
+}
+
+void ViewWidgetsTest::goCommandsAtTheEndsDoNothing() {
+    auto views = smallViews();
+    QSignalSpy selections(&views->time, &TimeView::selectRow);
+    views->time.next(); // no selection
+    views->time.selectionChanged(13);
+    views->time.forward();
+    views->time.selectionChanged(7);
+    views->time.next(); // no later System Idle
+    views->time.selectionChanged(0);
+    views->time.back();
+    views->time.previous();
+    QCOMPARE(selections.count(), 0);
+    views->time.selectionChanged(4);
+    views->time.contextNext();
+    QCOMPARE(views->time.selectedRow(), 11);
+    views->time.back(); // the run before row 11 is the scheduler's, from row 10
+    QCOMPARE(views->time.selectedRow(), 10);
+    const QStringList go = views->time.goMenuTexts();
+    QVERIFY(go.at(0).startsWith(QStringLiteral("Next ")) && go.at(0).endsWith("Task Stop"));
+    QVERIFY(go.at(3).startsWith(QStringLiteral("Previous ")) && go.at(3).contains(" in "));
+}
+
+void ViewWidgetsTest::timelineDrawsLanesAndCursor() {
+    auto views = smallViews();
+    views->time.setZoomRow(FullRecordingZoom);
+    views->time.selectionChanged(3); // t = 0, so the window is [0, 1300 ns]
+    const QImage image = views->time.grab().toImage();
+    const QRect contents = views->time.contentsRect();
+    const TimeWindow& window = views->time.timeWindow();
+    RecordingEngine& engine = views->fixture.engine();
+    const double rowHeight =
+        double(contents.height() - 33) / double(engine.contextList.rows().size() + 1);
+    auto laneY = [&](int lane) {
+        const LaneSpan span = laneSpan(lane, rowHeight);
+        return contents.top() + 30 + (span.top + span.bottom) / 2;
+    };
+    auto xOf = [&](uint64_t ns) {
+        return contents.left() + views->options.nameColumnWidth + LaneLeftMargin +
+               int(double(ns) / window.nsPerPixel);
+    };
+    const ColourScheme alpha = colourScheme(0, Alpha);
+    QVERIFY(inGradient(image.pixel(xOf(200), laneY(laneOf(engine, Alpha))), alpha));
+    QVERIFY(inGradient(image.pixel(xOf(200), laneY(0)), alpha));
+    QVERIFY(!inGradient(image.pixel(xOf(700), laneY(laneOf(engine, Alpha))), alpha)); // idle
+    QVERIFY(inGradient(image.pixel(xOf(900), laneY(laneOf(engine, Beta))), colourScheme(0, Beta)));
+    // The cursor line at t = 0, blue from y = 24 down.
+    QCOMPARE(image.pixel(xOf(0), contents.top() + 26) & 0xFFFFFF, 0x0000D0u);
+    QCOMPARE(image.pixel(xOf(0), contents.bottom() - 20) & 0xFFFFFF, 0x0000D0u);
+}
+
+void ViewWidgetsTest::loadViewStacksSharesOfTheWindow() {
+    auto views = smallViews();
+    views->time.setZoomRow(FullRecordingZoom);
+    views->time.selectionChanged(3); // the window is the whole 1300 ns
+    views->load.setBinCount(1);
+    const QImage image = views->load.grab().toImage();
+    const QRect contents = views->load.contentsRect();
+    const int x = contents.left() + views->options.nameColumnWidth + 100;
+    // Beta (the last list row) ran 300 of 1300 ns and sits at the bottom.
+    const int betaHeight = int(300.0 * contents.height() / 1300.0);
+    const ColourScheme beta = colourScheme(0xF00, Beta);
+    QVERIFY(inGradient(image.pixel(x, contents.bottom() - 1), beta));
+    QVERIFY(inGradient(image.pixel(x, contents.bottom() - betaHeight + 3), beta));
+    QVERIFY(!inGradient(image.pixel(x, contents.bottom() - betaHeight - 3), beta));
+    // Idle's share is left empty at the top.
+    const QColor base = views->load.palette().color(QPalette::Base);
+    QCOMPARE(QColor(image.pixel(x, contents.top() + 5)), base);
+    QCOMPARE(views->load.bins().outcome, CpuLoadBins::Outcome::Ready);
+}
+
+void ViewWidgetsTest::loadViewWithoutEventsDrawsOnlyLabels() {
+    Views views{StreamWriter()};
+    const QImage image = views.load.grab().toImage();
+    const QRect contents = views.load.contentsRect();
+    const QColor base = views.load.palette().color(QPalette::Base);
+    int drawn = 0;
+    for (int y = contents.top(); y <= contents.bottom(); ++y)
+        for (int x = contents.left() + views.options.nameColumnWidth + 1; x <= contents.right();
+             ++x)
+            drawn += QColor(image.pixel(x, y)) != base;
+    QCOMPARE(drawn, 0);
+    QCOMPARE(views.time.viewWindow().has_value(), false);
+}
+
+} // namespace kavrin
+
+QTEST_MAIN(kavrin::ViewWidgetsTest)
+#include "ViewWidgetsTest.moc"
