@@ -2,6 +2,7 @@
 #include "engine/EventStore.h"
 #include "engine/PayloadReader.h"
 #include "presentation/EventText.h"
+#include "presentation/TextHelpers.h"
 #include "presentation/TimeText.h"
 
 #include <algorithm>
@@ -12,10 +13,6 @@ namespace kavrin {
 namespace {
 
 constexpr uint32_t DefaultTimestampFrequency = 168'000'000;
-
-QString hex(uint32_t value) {
-    return QString::number(value, 16);
-}
 
 QString recordText(const EventRecord& record) {
     return record.text ? QString::fromLatin1(record.text) : QString();
@@ -73,10 +70,10 @@ QString stackText(const EventRecord& record) {
     uint32_t stackSize = 0;
     if (record.payload && record.payloadSize >= sizeof stackSize)
         std::memcpy(&stackSize, record.payload, sizeof stackSize);
-    return QStringLiteral("0x%1: %2 @ 0x%3")
-        .arg(hex(record.param1))
+    return QStringLiteral("0x%1: %2 @ %3")
+        .arg(hexText(record.param1))
         .arg(stackSize)
-        .arg(hex(record.param2).rightJustified(8, u'0'));
+        .arg(prefixedHex8(record.param2));
 }
 
 QString systemInfoText(const EventRecord& record) {
@@ -88,7 +85,7 @@ QString systemInfoText(const EventRecord& record) {
     return QStringLiteral("TSFreq=%1, CPUFreq=%2, TaskBase=0x%3, TaskShift=%4")
         .arg(timestampFrequency)
         .arg(cpuFrequency)
-        .arg(hex(taskBase))
+        .arg(hexText(taskBase))
         .arg(taskShift);
 }
 
@@ -109,7 +106,7 @@ QString apiReturnText(const EventNode& node, const Span& span, const EventTextSo
     else if (api && api->returnFormat)
         text = FormatParameters(node, *api->returnFormat, sources);
     else
-        text = QStringLiteral("returns 0x") + hex(PayloadReader(record).readVarint(0));
+        text = QStringLiteral("returns 0x") + hexText(PayloadReader(record).readVarint(0));
     if (!span.known)
         return text + u'.';
     return text + QStringLiteral(" after %1.").arg(span.duration);
@@ -158,7 +155,7 @@ QString EventDetail(const EventNode& node, const EventTextSources& sources) {
     case TaskInfoEvent:
         // One arg() call: names from the stream may hold "%1".
         return QStringLiteral("%1 (0x%2), Prio=%3")
-            .arg(recordText(record), hex(record.param1), QString::number(record.param2));
+            .arg(recordText(record), hexText(record.param1), QString::number(record.param2));
     case TargetTimeCyclesEvent:
         return QString::number(record.param1);
     case TargetTimeUsEvent:
@@ -178,14 +175,14 @@ QString EventDetail(const EventNode& node, const EventTextSources& sources) {
     case TimerEnterEvent:
         if (span.known)
             return QStringLiteral("#0x%1 runs for %2 (%3 cycles)")
-                .arg(hex(record.param1), span.duration, span.cycles);
-        return QStringLiteral("#0x%1").arg(hex(record.param1));
+                .arg(hexText(record.param1), span.duration, span.cycles);
+        return QStringLiteral("#0x%1").arg(hexText(record.param1));
     case StackEvent:
         return stackText(record);
     case SystemInfoEvent:
         return systemInfoText(record);
     case ResourceNameEvent:
-        return QStringLiteral("%2 (0x%1)").arg(hex(record.param2), recordText(record));
+        return QStringLiteral("%2 (0x%1)").arg(hexText(record.param2), recordText(record));
     case LogOutputEvent:
         return logText(record);
     case ModuleInformationEvent:

@@ -1,15 +1,12 @@
 #include "engine/EventStore.h"
 #include "engine/PayloadReader.h"
 #include "presentation/EventText.h"
+#include "presentation/TextHelpers.h"
 #include "presentation/TimeText.h"
 
 namespace kavrin {
 
 namespace {
-
-QString latin1(const std::string& text) {
-    return QString::fromLatin1(text.data(), qsizetype(text.size()));
-}
 
 // One conversion character; unknown ones write nothing.
 void convert(QChar conversion, PayloadReader& reader, const EventTextSources& sources,
@@ -22,11 +19,10 @@ void convert(QChar conversion, PayloadReader& reader, const EventTextSources& so
         out += QString::number(reader.readVarint(0));
         break;
     case u'x':
-        out += QString::number(reader.readVarint(0), 16);
+        out += hexText(reader.readVarint(0));
         break;
     case u'p':
-        out += QStringLiteral("0x") +
-               QString::number(reader.readVarint(0), 16).rightJustified(8, u'0');
+        out += prefixedHex8(reader.readVarint(0));
         break;
     case u'b':
         out += QStringLiteral("0b") + QString::number(reader.readVarint(0), 2);
@@ -41,10 +37,10 @@ void convert(QChar conversion, PayloadReader& reader, const EventTextSources& so
         out += SpanText(sources.timeBase, reader.readVarint(0), sources.resolution);
         break;
     case u's':
-        out += latin1(reader.readString());
+        out += latin1Text(reader.readString());
         break;
     case u'B':
-        out += latin1(reader.readHexBytes());
+        out += latin1Text(reader.readHexBytes());
         break;
     default:
         break;
@@ -73,7 +69,7 @@ QString FormatParameters(const EventNode& node, const QString& format,
         if (sources.descriptions.isNamedType(word)) {
             const uint32_t value = reader.readVarint(0);
             const QString* text = sources.descriptions.namedTypeText(word, value);
-            out += text ? *text : QString::number(value, 16);
+            out += text ? *text : hexText(value);
             i = wordEnd + 1; // the blank that ends the type name is swallowed
             continue;
         }

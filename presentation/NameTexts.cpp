@@ -1,5 +1,6 @@
 #include "engine/ContextTracker.h"
 #include "presentation/EventText.h"
+#include "presentation/TextHelpers.h"
 
 #include <array>
 
@@ -7,37 +8,29 @@ namespace kavrin {
 
 namespace {
 
-QString hex8(uint32_t value) {
-    return QStringLiteral("0x") + QString::number(value, 16).rightJustified(8, u'0');
-}
-
 const std::string* resourceNameOf(const ContextTracker& tracker, uint32_t id) {
     auto found = tracker.resourceNames.find(id);
     return found == tracker.resourceNames.end() ? nullptr : &found->second;
 }
 
-QString latin1(const std::string& text) {
-    return QString::fromLatin1(text.data(), qsizetype(text.size()));
-}
-
 } // namespace
 
 QString ContextNameText(const ContextTracker& tracker, uint32_t id) {
-    return latin1(tracker.contextName(id));
+    return latin1Text(tracker.contextName(id));
 }
 
 QString ResourceName(const ContextTracker& tracker, uint32_t id) {
     if (const std::string* name = resourceNameOf(tracker, id))
-        return latin1(*name);
+        return latin1Text(*name);
     const uint32_t base = tracker.taskIdBase;
     const uint32_t shift = tracker.taskIdShift;
     if (id <= base || (base == 0 && shift == 0))
-        return hex8(id);
+        return prefixedHex8(id);
     // A raw address maps to a compact id once; compact ids are not mapped again.
     const uint32_t compact = tracker.compactTaskId(id);
     if (const std::string* name = resourceNameOf(tracker, compact))
-        return latin1(*name);
-    return hex8(compact);
+        return latin1Text(*name);
+    return prefixedHex8(compact);
 }
 
 QString TaskStateText(uint32_t value) {

@@ -2,6 +2,7 @@
 
 #include "engine/ContextTracker.h"
 #include "engine/EventStore.h"
+#include "presentation/TextHelpers.h"
 
 namespace kavrin {
 
@@ -40,8 +41,7 @@ public:
         if (info_.stackSize != 0)
             text = QStringLiteral("%1 ").arg(info_.stackSize);
         if (info_.stackBase != 0)
-            text += QStringLiteral("@ 0x") +
-                    QString::number(info_.stackBase, 16).rightJustified(8, u'0');
+            text += QStringLiteral("@ ") + prefixedHex8(info_.stackBase);
         return text;
     }
 
