@@ -100,6 +100,8 @@ uint32_t FirmwareModel::resolve(const Param& param, const Task* task) {
         return random_.below(param.value);
     case Param::Tick:
         return osTick_;
+    case Param::TaskAddress:
+        return scenario_.taskIdBase + TcbArea + param.value * TcbSize;
     case Param::Value:
     case Param::Text:
         break;

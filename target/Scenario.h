@@ -14,11 +14,12 @@ namespace kavrin {
 // A parameter of an API call or log message.
 struct Param {
     enum Kind : uint8_t {
-        Value,    // `value` as it stands
-        Text,     // `text` as a packet string
-        JobCount, // how many jobs the task has started
-        Random,   // a value below `value`
-        Tick,     // the operating system's tick count
+        Value,       // `value` as it stands
+        Text,        // `text` as a packet string
+        JobCount,    // how many jobs the task has started
+        Random,      // a value below `value`
+        Tick,        // the operating system's tick count
+        TaskAddress, // the control block address of task number `value`
     };
     Kind kind = Value;
     uint32_t value = 0;
@@ -110,6 +111,7 @@ bool builtInScenario(std::string_view name, Scenario& out);
 
 // Event ids of the Tessera API and the TessFS module as the description files give them.
 namespace tessera {
+inline constexpr uint32_t TaskSetPrio = 37;
 inline constexpr uint32_t TaskYield = 38;
 inline constexpr uint32_t DelayUntil = 40;
 inline constexpr uint32_t SemTake = 42;

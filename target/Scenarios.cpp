@@ -20,6 +20,7 @@ enum Resource : uint32_t {
     LogFile = 0x200021C0,
     DmaSem = 0x20002200,
     CanSem = 0x20002240,
+    WdgTimer = 0x20002280,
 };
 
 Param val(uint32_t value) {
@@ -36,6 +37,9 @@ Param jobs() {
 }
 Param tick() {
     return {Param::Tick, 0, {}};
+}
+Param task(uint32_t index) {
+    return {Param::TaskAddress, index, {}};
 }
 
 Action withParams(Action action, std::initializer_list<Param> params) {
@@ -101,7 +105,7 @@ std::vector<ResourceConfig> allResources() {
     return {{CtrlMutex, "CtrlMutex"}, {SensorSem, "SensorSem"}, {LogQueue, "LogQueue"},
             {CommMbox, "CommMbox"},   {BufPool, "BufPool"},     {EvtFlags, "EvtFlags"},
             {UartSem, "UartSem"},     {LogFile, "run.log"},     {DmaSem, "DmaSem"},
-            {CanSem, "CanSem"}};
+            {CanSem, "CanSem"},       {WdgTimer, "WdgTimer"}};
 }
 
 // A motor control loop: a fast periodic control task, two interrupt-driven tasks and two
@@ -195,7 +199,8 @@ Scenario api() {
                   call(FlagsWait, {val(EvtFlags), val(0x5), val(0), val(0)}, 3, val(0x1))}),
         periodic("Watchdog", 3, 50'000,
                  {log(2, "watchdog late by %d ticks", {random(5)}),
-                  call(TimerStart, {val(EvtFlags)}, 3, val(ResultOk))}),
+                  call(TimerStart, {val(WdgTimer)}, 3, val(ResultOk)),
+                  call(TaskSetPrio, {task(1), val(6)}, 2, val(ResultOk))}),
     };
     s.interrupts = {
         irq(15, "SysTick", 1000, 4, 1, InterruptConfig::SysTick),

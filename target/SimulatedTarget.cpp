@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string_view>
 
 namespace kavrin {
@@ -37,6 +38,7 @@ constexpr uint32_t UpChannels = 2;
 constexpr uint32_t DownChannels = 2;
 constexpr uint32_t MaxStepsPerSlice = 20'000;
 constexpr auto Slice = std::chrono::milliseconds(1);
+constexpr auto UnpacedWait = std::chrono::microseconds(100);
 constexpr std::string_view Banner = "Tessera RTOS booted, Kavrin recorder ready\n";
 constexpr uint8_t InvalidPacket[] = {ApiEndEvent, 0, 0}; // an API end of count 0
 
@@ -103,13 +105,23 @@ void SimulatedTarget::setUpControlBlock() {
 }
 
 void SimulatedTarget::run() {
+    std::optional<std::chrono::steady_clock::time_point> haltedSince;
     while (!quit_) {
-        const auto sliceEnd = std::chrono::steady_clock::now() + Slice;
-        if (!halted_) {
-            serveCommands();
-            produce();
+        const auto now = std::chrono::steady_clock::now();
+        if (halted_) {
+            // A halted core does nothing, and the time it stood still is not made up for.
+            haltedSince = haltedSince.value_or(now);
+            std::this_thread::sleep_for(Slice);
+            continue;
         }
-        std::this_thread::sleep_until(sliceEnd);
+        if (haltedSince) {
+            recordingSince_ += now - *haltedSince;
+            haltedSince.reset();
+        }
+        serveCommands();
+        const bool ringFull = !produce();
+        // Unpaced, the firmware comes back as soon as the host may have made room.
+        std::this_thread::sleep_until(now + (ringFull ? UnpacedWait : Slice));
     }
 }
 
@@ -164,9 +176,9 @@ void SimulatedTarget::obey(uint8_t command) {
     recording_ = model_.recording();
 }
 
-void SimulatedTarget::produce() {
+bool SimulatedTarget::produce() {
     if (!model_.recording())
-        return;
+        return true;
     const auto now = std::chrono::steady_clock::now();
     const auto elapsed =
         std::chrono::duration_cast<std::chrono::microseconds>(now - recordingSince_).count();
@@ -175,17 +187,18 @@ void SimulatedTarget::produce() {
         model_.stopRecording(chunk_);
         emit();
         recording_ = false;
-        return;
+        return true;
     }
     // Paced to the event rate; at rate 0 as fast as the ring has room.
     const uint64_t due =
         packetsAtStart_ + uint64_t(config_.eventRate) * uint64_t(elapsed) / 1'000'000;
     for (uint32_t steps = 0; steps < MaxStepsPerSlice; ++steps) {
         if (config_.eventRate && model_.packetsWritten() + model_.packetsDropped() >= due)
-            break;
+            return true;
         if (!fireStep())
-            break;
+            return false;
     }
+    return true;
 }
 
 // One step of the firmware; false when the ring is too full to go on at full speed.

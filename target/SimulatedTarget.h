@@ -48,7 +48,8 @@ private:
     void run();
     void serveCommands();
     void obey(uint8_t command);
-    void produce();
+    // False when the ring was too full to go on.
+    bool produce();
     bool fireStep();
     void emit();
 
