@@ -74,7 +74,7 @@ public:
         const EventClass eventClass = eventClassOf(record.id);
         if (eventClass == EventClass::Api || eventClass == EventClass::Message) {
             contexts_.try_emplace(record.context, 0);
-            emitEvent("{\"name\":" + jsonString(texts[3]) +
+            emitEvent("{\"name\":" + jsonString(texts[3].trimmed()) +
                       ",\"ph\":\"i\",\"s\":\"t\",\"pid\":1,\"tid\":" +
                       QByteArray::number(record.context) + ",\"ts\":" + micros(record.timestamp) +
                       ",\"args\":{\"index\":" + QByteArray::number(record.index) +

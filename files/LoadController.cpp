@@ -71,9 +71,10 @@ bool LoadController::loadDataAfter() {
     // Past what the analysis found there is nothing decodable, even if bytes remain.
     if (engine.nextIndex >= eventsInFile_)
         return false;
-    // Decoding goes on where the last pass stopped, with the index that follows it.
+    // Decoding goes on where the last pass stopped, with the index that follows it. Spans
+    // still open at the window's end stay open: their nodes are kept, so the events of the
+    // step can close them.
     engine.staging.restartAt(engine.nextIndex);
-    engine.tracker.clearNodeReferences();
     startPass(Pass::Forward, engine.nextIndex,
               std::min(WindowStep, eventsInFile_ - engine.nextIndex));
     return true;

@@ -1,0 +1,63 @@
+# One run of kavrin-cli on a generated recording, checked against its exit status, its
+# stderr and a golden file. On a golden mismatch the actual output is written beside the
+# golden file (NAME.actual) and the difference is shown. UPDATE_GOLDEN=1 in the
+# environment rewrites the golden files instead.
+#
+# Variables: CLI, GEN, WORK, NAME, GEN_ARGS (list), CLI_ARGS (list; @FILE@ and @OUT@ are
+# replaced), GOLDEN (path, optional), EXIT (default 0), STDERR (regex, optional),
+# TRUNCATE (bytes to keep of the recording, optional).
+
+file(MAKE_DIRECTORY ${WORK})
+set(recording ${WORK}/${NAME}.KVDat)
+set(out ${WORK}/${NAME}.out)
+file(REMOVE ${out})
+
+if(GEN_ARGS)
+    execute_process(COMMAND ${GEN} ${GEN_ARGS} ${recording} RESULT_VARIABLE gen_status
+                    ERROR_VARIABLE gen_error)
+    if(NOT gen_status EQUAL 0)
+        message(FATAL_ERROR "kavrin-gen failed: ${gen_error}")
+    endif()
+endif()
+if(TRUNCATE)
+    execute_process(COMMAND head -c ${TRUNCATE} ${recording} OUTPUT_FILE ${recording}.cut)
+    file(RENAME ${recording}.cut ${recording})
+endif()
+
+list(TRANSFORM CLI_ARGS REPLACE "@FILE@" ${recording})
+list(TRANSFORM CLI_ARGS REPLACE "@OUT@" ${out})
+execute_process(COMMAND ${CLI} ${CLI_ARGS} WORKING_DIRECTORY ${WORK}
+                RESULT_VARIABLE status OUTPUT_VARIABLE stdout ERROR_VARIABLE stderr)
+
+if("${EXIT}" STREQUAL "")
+    set(EXIT 0)
+endif()
+if(NOT status STREQUAL EXIT)
+    message(FATAL_ERROR "exit status ${status}, expected ${EXIT}\nstderr:\n${stderr}")
+endif()
+if(STDERR AND NOT stderr MATCHES "${STDERR}")
+    message(FATAL_ERROR "stderr does not match \"${STDERR}\":\n${stderr}")
+endif()
+
+if(GOLDEN)
+    if(EXISTS ${out})
+        file(READ ${out} actual)
+    else()
+        set(actual "${stdout}")
+    endif()
+    if("$ENV{UPDATE_GOLDEN}")
+        file(WRITE ${GOLDEN} "${actual}")
+        return()
+    endif()
+    set(expected "")
+    if(EXISTS ${GOLDEN})
+        file(READ ${GOLDEN} expected)
+    endif()
+    if(NOT actual STREQUAL expected)
+        file(WRITE ${GOLDEN}.actual "${actual}")
+        execute_process(COMMAND diff -u ${GOLDEN} ${GOLDEN}.actual OUTPUT_VARIABLE difference)
+        message(FATAL_ERROR "output differs from ${GOLDEN} (actual: ${GOLDEN}.actual):\n"
+                            "${difference}")
+    endif()
+    file(REMOVE ${GOLDEN}.actual)
+endif()
