@@ -1,0 +1,102 @@
+#pragma once
+
+#include "app/ConnectionSettings.h"
+
+#include <QList>
+#include <QPoint>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <functional>
+#include <optional>
+
+class QSettings;
+
+namespace kavrin {
+
+// The panes in the order of the Window group.
+enum class Pane { Events, SystemInfo, Time, Load, Contexts, Messages, Log };
+inline constexpr int PaneCount = 7;
+inline constexpr int SplitterRowCount = 5;
+
+struct WindowSettings {
+    QSize size{1100, 800};
+    std::optional<QPoint> position; // none: placed by the window system
+    std::array<bool, PaneCount> panesShown{true, false, true, true, true, true, false};
+    QList<int> rowHeights{250, 300, 200, 200};
+    std::array<QList<int>, SplitterRowCount> paneWidths{QList<int>{640, 400}, QList<int>{1040},
+                                                        QList<int>{1040}, QList<int>{720, 320},
+                                                        QList<int>{1040}};
+};
+
+struct EventListSettings {
+    // Read only: applied when present, never written.
+    bool showIsrs = true;
+    bool showApis = true;
+    bool showUserEvents = true;
+    bool showTasks = true;
+    unsigned precision = 7;
+
+    bool autoScroll = true;
+    bool displaySystemTime = false;
+    int cursorPosition = 2;
+};
+
+struct Preferences {
+    bool loadDataOnStart = true;
+    bool saveRecordProperties = true;
+    bool invertWheelControl = false;
+    unsigned logLevel = 3;
+    unsigned existingTaskHighlight = 1;
+    unsigned taskReadyHighlight = 1;
+    unsigned timelineEventMarker = 1;
+    int indicatorLevel = 0;
+    int indicatorZoom = 0;
+    int sysDescFreq = 5;
+    int taskListFreq = 30;
+    int sysTimeFreq = 60;
+    bool requestModules = true;
+    // Dialogs group.
+    bool showSystemInfoDialog = true;
+    bool showRecordingPropertiesDialog = true;
+    std::array<bool, 2> dialogSuppressed{false, false};
+};
+
+// Every value the settings file keeps.
+struct AppSettings {
+    WindowSettings window;
+    ConnectionSettings connection;
+    EventListSettings events;
+    QStringList recentFiles; // newest first
+    Preferences preferences;
+};
+
+inline constexpr char SettingsOrganisation[] = "Norvan";
+inline constexpr char SettingsApplication[] = "Norvan Kavrin V2.37a";
+
+// This version's settings file in the user's configuration folder (honours XDG_CONFIG_HOME).
+QString defaultSettingsPath();
+
+// Writes every key but the read-only ones, group by group.
+void writeSettings(QSettings& file, const AppSettings& settings);
+
+struct ReadResult {
+    bool positionStored = false;
+    bool recentFilesStored = false; // false: the first start of this version
+};
+// Reads every key with the value in `settings` as its default. Recent files that no longer
+// exist are dropped.
+ReadResult readSettings(QSettings& file, AppSettings& settings);
+
+// The previous version's settings file that a first start of this version offers to import:
+// the last "Norvan Kavrin V*.ini" beside `ownPath` in name order, other than `ownPath` itself.
+// None when `ownPath` already holds Window/Size or there is no other file.
+std::optional<QString> previousSettingsFile(const QString& ownPath);
+// " V2.36b" for "Norvan Kavrin V2.36b.ini"; empty when the name does not parse.
+QString settingsFileVersion(const QString& fileName);
+// Replaces `ownPath` by a copy of `previousPath`.
+bool importSettingsFile(const QString& previousPath, const QString& ownPath);
+
+} // namespace kavrin

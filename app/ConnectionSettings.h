@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+namespace kavrin {
+
+// How to reach the target through the probe: start values, then the command line, then the
+// settings file, then each accepted configuration dialog.
+struct ConnectionSettings {
+    int hostInterface = 0; // 0 USB, 1 TCP/IP
+    uint32_t serialNumber = 0;
+    QString host;
+    int targetInterface = 1; // 0 JTAG, 1 SWD
+    int speed = 8000;        // kHz
+    QString device = QStringLiteral("Cortex-M3");
+    QString searchRange;
+    QString searchAddress;
+};
+
+// Applies the program's arguments (argv[0] first) to `connection` and returns the data file
+// to open at start-up, empty when none was named. Never fails: unknown options are ignored.
+QString parseCommandLine(const QStringList& arguments, ConnectionSettings& connection);
+
+} // namespace kavrin

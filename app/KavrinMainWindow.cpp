@@ -1,0 +1,268 @@
+// Construction of the window and the wiring of engine, models, views and loader.
+#include "app/KavrinMainWindow.h"
+
+#include "app/MessageBoxes.h"
+#include "app/PaneWidget.h"
+#include "app/PropertiesDialog.h"
+#include "files/FileLoadWorker.h"
+#include "presentation/models/EventModel.h"
+#include "presentation/models/EventView.h"
+#include "presentation/models/MessageModel.h"
+#include "presentation/models/MessageView.h"
+#include "presentation/models/SystemInfoDialog.h"
+#include "presentation/models/SystemInfoModel.h"
+#include "presentation/models/TaskModel.h"
+#include "presentation/models/TaskView.h"
+#include "views/LogPane.h"
+#include "views/ZoomLevels.h"
+
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QLabel>
+#include <QProgressDialog>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QTimer>
+#include <QTreeView>
+
+namespace kavrin {
+
+namespace {
+
+const QString ProductName = QStringLiteral("Norvan Kavrin");
+const QString Edition;
+const QString Version = QStringLiteral("V2.37a");
+
+// Stands in for the timeline and CPU load views until they are built.
+QWidget* placeholderView() {
+    auto* view = new QWidget;
+    view->setAutoFillBackground(true);
+    QPalette palette = view->palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    view->setPalette(palette);
+    return view;
+}
+
+} // namespace
+
+KavrinMainWindow::KavrinMainWindow(StartupOptions options, QWidget* parent)
+    : QMainWindow(parent), options_(std::move(options)) {
+    settings_.connection = options_.connection;
+    installDefaultPrompts();
+    resize(settings_.window.size);
+    updateTitle();
+    createModels();
+    wireEngine();
+    createActions();
+    createMenus();
+    createToolBar();
+    createCentralLayout();
+    actions_.panes[size_t(Pane::Log)]->setChecked(false);
+    actions_.panes[size_t(Pane::SystemInfo)]->setChecked(false);
+
+    statsTimer_ = new QTimer(this);
+    connect(statsTimer_, &QTimer::timeout, this, &KavrinMainWindow::statsTimerFired);
+    statsTimer_->start(500);
+    wireViews();
+    selectZoom(DefaultZoom);
+    createStatusBar();
+    eventView_->setFocus();
+    startLoader();
+
+    ImportSettings();
+    LoadSettings();
+    UpdateMRUFiles({});
+
+    backgroundTimer_ = new QTimer(this);
+    connect(backgroundTimer_, &QTimer::timeout, this, &KavrinMainWindow::OnBGTimer);
+    backgroundTimer_->start(500);
+    sysDescTimer_ = new QTimer(this);
+    connect(sysDescTimer_, &QTimer::timeout, this, &KavrinMainWindow::OnSysDescTimer);
+    sysDescTimer_->start(1000);
+
+    runState_ = RunState::Started;
+    log_.message(QStringLiteral("Kavrin started."));
+}
+
+KavrinMainWindow::~KavrinMainWindow() {
+    log_.message(QStringLiteral("Closing Kavrin."));
+    loaderThread_.quit();
+    loaderThread_.wait();
+    // The views must not be told about nodes freed by the engine's destruction.
+    engine_.callbacks = {};
+    log_.setWriter({});
+}
+
+void KavrinMainWindow::installDefaultPrompts() {
+    prompts.askYesNo = [](const QString& question) { return kavrin::askYesNo(question); };
+    prompts.inform = [](const QString& message) { showMessage(message); };
+    prompts.openFileName = [this] {
+        return QFileDialog::getOpenFileName(this, {}, {},
+                                            QStringLiteral("Kavrin Data (*.KVDat *.kavrin *.bin)"));
+    };
+    prompts.saveFileName = [this] {
+        return QFileDialog::getSaveFileName(this, {}, {}, QStringLiteral("Kavrin Data (*.KVDat)"));
+    };
+    prompts.editProperties = [this](RecordProperties& properties) {
+        return editRecordProperties(this, properties);
+    };
+    prompts.showSummary = [this](const QString& headline, const QString& overflowLine) {
+        SystemInfoDialog dialog(*systemInfoModel_, headline, overflowLine, this);
+        dialog.exec();
+    };
+}
+
+void KavrinMainWindow::createModels() {
+    eventModel_ = new EventModel(engine_, presentation_, this);
+    messageModel_ = new MessageModel(engine_.tracker, presentation_, this);
+    taskModel_ = new TaskModel(engine_, presentation_, this);
+    systemInfoModel_ = new SystemInfoModel(presentation_.systemInfo, this);
+}
+
+void KavrinMainWindow::wireEngine() {
+    kavrin::wireEngine(
+        engine_, presentation_, log_, [this](const QString& identity) { setTargetText(identity); },
+        options_.applicationDir);
+    engine_.tracker.hooks.overflowsCleared = [this] {
+        presentation_.systemInfo.clearOverflowRows();
+    };
+    engine_.registerBuiltInContexts();
+    EngineCallbacks& callbacks = engine_.callbacks;
+    callbacks.rowsAppended = [this](uint32_t, uint32_t) { eventModel_->rowsAppended(); };
+    callbacks.fullRepaint = [this] { eventModel_->storeReset(); };
+    callbacks.logOutputStored = [this](EventNode* node) { messageModel_->addMessage(*node); };
+    callbacks.nodesDropping = [this](EventNode*) { eventModel_->nodesDropping(); };
+}
+
+void KavrinMainWindow::createCentralLayout() {
+    columnSplitter_ = new QSplitter(Qt::Vertical);
+    columnSplitter_->setChildrenCollapsible(false);
+    columnSplitter_->setOpaqueResize(true);
+    columnSplitter_->setContentsMargins(0, 0, 0, 0);
+    for (QSplitter*& row : rowSplitters_) {
+        row = new QSplitter(Qt::Horizontal);
+        row->setChildrenCollapsible(false);
+        row->setOpaqueResize(true);
+        columnSplitter_->addWidget(row);
+    }
+    const auto addPane = [this](Pane which, const QString& title, int row, QWidget* content,
+                                int stretch) {
+        auto* pane = new PaneWidget(title);
+        pane->addContent(content, stretch);
+        panes_[size_t(which)] = pane;
+        rowSplitters_[size_t(row)]->addWidget(pane);
+    };
+
+    eventView_ = new EventView;
+    eventView_->setModel(eventModel_);
+    addPane(Pane::Events, QStringLiteral("Events"), 0, eventView_, 0);
+    messageView_ = new MessageView;
+    messageView_->setModel(messageModel_);
+    messageView_->setEventList(eventView_, eventModel_);
+    addPane(Pane::Messages, QStringLiteral("Terminal"), 0, messageView_, 0);
+
+    addPane(Pane::Time, QStringLiteral("Timeline"), 1, placeholderView(), 100);
+    timeScrollBar_ = new QScrollBar(Qt::Horizontal);
+    timeScrollBar_->setTracking(true);
+    panes_[size_t(Pane::Time)]->addContent(timeScrollBar_);
+    addPane(Pane::Load, QStringLiteral("CPU Load"), 2, placeholderView(), 100);
+
+    taskView_ = new TaskView;
+    taskView_->setModel(taskModel_);
+    taskModel_->setFont(taskView_->font());
+    taskView_->setEventList(eventView_, eventModel_);
+    addPane(Pane::Contexts, QStringLiteral("Contexts"), 3, taskView_, 0);
+    systemInfoView_ = new QTreeView;
+    systemInfoView_->setModel(systemInfoModel_);
+    systemInfoView_->setColumnWidth(0, 150);
+    systemInfoView_->expandAll();
+    addPane(Pane::SystemInfo, QStringLiteral("System"), 3, systemInfoView_, 0);
+
+    logPane_ = new LogPane;
+    addPane(Pane::Log, QStringLiteral("Log"), 4, logPane_, 100);
+    log_.setWriter([pane = logPane_](const QString& line) { pane->appendLine(line); });
+
+    for (int row = 0; row < SplitterRowCount; ++row)
+        rowSplitters_[size_t(row)]->setSizes(settings_.window.paneWidths[size_t(row)]);
+    columnSplitter_->setSizes(settings_.window.rowHeights + QList<int>{height()});
+    setCentralWidget(columnSplitter_);
+}
+
+void KavrinMainWindow::wireViews() {
+    connect(eventView_->selectionModel(), &QItemSelectionModel::currentChanged, taskView_,
+            &TaskView::selectTask);
+    connect(eventView_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                const EventNode* node = eventModel_->nodeAt(current.row());
+                if (!node || node->record.id != LogOutputEvent)
+                    return;
+                const QModelIndex message = messageModel_->rowOfEvent(node->record.index);
+                if (message.isValid() && messageView_->currentIndex().row() != message.row())
+                    messageView_->setCurrentIndex(message);
+            });
+    connect(taskView_, &QTreeView::doubleClicked, taskView_, &TaskView::OnDoubleClick);
+    connect(systemInfoModel_, &QAbstractItemModel::rowsInserted, systemInfoView_,
+            [this](const QModelIndex& parent) { systemInfoView_->expand(parent); });
+}
+
+void KavrinMainWindow::startLoader() {
+    controller_ = new LoadController(session_, properties_, this);
+    worker_ = std::make_unique<FileLoadWorker>(session_);
+    // By name, as the loader's interface is defined by its signatures.
+    connect(this, SIGNAL(TriggerLoad(uint, uint, bool)), worker_.get(),
+            SLOT(LoadData(uint, uint, bool)), Qt::QueuedConnection);
+    worker_->moveToThread(&loaderThread_);
+    loaderThread_.start(QThread::InheritPriority);
+    connect(worker_.get(), SIGNAL(LoadingStarted(uint, uint, bool)), this,
+            SLOT(OnLoadingStarted(uint, uint, bool)), Qt::QueuedConnection);
+    connect(worker_.get(), SIGNAL(DataLoaded(uint, uint, bool)), this,
+            SLOT(OnDataLoaded(uint, uint, bool)), Qt::QueuedConnection);
+    connect(worker_.get(), SIGNAL(LoadingFinished(uint, uint, bool)), this,
+            SLOT(OnLoadingFinished(uint, uint, bool)), Qt::QueuedConnection);
+
+    connect(controller_, &LoadController::TriggerLoad, this, &KavrinMainWindow::TriggerLoad);
+    connect(controller_, &LoadController::logInfo, this,
+            [this](const QString& text) { log_.message(text); });
+    connect(controller_, &LoadController::propertiesRead, this, &KavrinMainWindow::showProperties);
+    connect(controller_, &LoadController::contextListReset, taskModel_, &TaskModel::reset);
+    connect(controller_, &LoadController::updateStatsRequested, this,
+            &KavrinMainWindow::UpdateStats);
+    connect(controller_, &LoadController::statsReset, taskModel_, &TaskModel::update);
+    connect(controller_, &LoadController::progressStarted, this, &KavrinMainWindow::showProgress);
+    connect(controller_, &LoadController::progressChanged, this, [this](uint value, uint maximum) {
+        if (!progress_)
+            return;
+        progress_->setMaximum(int(std::min<uint>(maximum, INT_MAX)));
+        progress_->setValue(int(std::min<uint>(value, INT_MAX)));
+    });
+    connect(controller_, &LoadController::progressFinished, this, &KavrinMainWindow::closeProgress);
+    connect(controller_, &LoadController::windowChanged, eventModel_, &EventModel::rowsAppended);
+    connect(controller_, &LoadController::passFinished, this, &KavrinMainWindow::passFinished);
+}
+
+void KavrinMainWindow::setTargetText(const QString& text) {
+    targetText_ = text;
+    updateTitle();
+}
+
+void KavrinMainWindow::updateTitle() {
+    QString title = QStringLiteral("%1 %2 %3").arg(ProductName, Edition, Version);
+    if (!targetText_.isEmpty())
+        title += QStringLiteral(" - ") + targetText_;
+    setWindowTitle(title);
+}
+
+void KavrinMainWindow::closeEvent(QCloseEvent* event) {
+    if (runState_ == RunState::Recording) {
+        if (!prompts.askYesNo(
+                QStringLiteral("Kavrin is still recording. Do you really want to quit?"))) {
+            event->ignore();
+            return;
+        }
+        stopRecording();
+    }
+    SaveSettings();
+    event->accept();
+}
+
+} // namespace kavrin

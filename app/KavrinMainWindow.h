@@ -1,0 +1,298 @@
+#pragma once
+
+#include "app/AppSettings.h"
+#include "app/MainWindowActions.h"
+#include "app/RunState.h"
+#include "engine/RecordingEngine.h"
+#include "files/LoadController.h"
+#include "files/LoadSession.h"
+#include "files/LoadedDataFile.h"
+#include "files/RecordProperties.h"
+#include "presentation/Presentation.h"
+
+#include <QMainWindow>
+#include <QModelIndex>
+#include <QThread>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class QComboBox;
+class QLabel;
+class QProgressDialog;
+class QScrollBar;
+class QSplitter;
+class QTimer;
+class QTreeView;
+
+namespace kavrin {
+
+class EventModel;
+class EventView;
+class FileLoadWorker;
+class LogPane;
+class MessageModel;
+class MessageView;
+class PaneWidget;
+class SystemInfoModel;
+class TaskModel;
+class TaskView;
+
+// What the window is started with.
+struct StartupOptions {
+    QString settingsPath = defaultSettingsPath();
+    QString applicationDir; // Sample/, Doc/ and Description/ lie here
+    QString startupFile;    // named on the command line
+    ConnectionSettings connection;
+};
+
+// Where the window asks the user. Tests replace these; the defaults show dialogs.
+struct UserPrompts {
+    std::function<bool(const QString& question)> askYesNo;
+    std::function<void(const QString& message)> inform;
+    std::function<QString()> openFileName;
+    std::function<QString()> saveFileName;
+    // Title, author and description; false when cancelled.
+    std::function<bool(RecordProperties& properties)> editProperties;
+    // The recording summary: headline and, when events were lost, the overflow line.
+    std::function<void(const QString& headline, const QString& overflowLine)> showSummary;
+};
+
+// The program's one window: menus, tool bar, status bar and the seven panes, the recording
+// engine with its models, and the loader thread that decodes data files.
+class KavrinMainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit KavrinMainWindow(StartupOptions options, QWidget* parent = nullptr);
+    ~KavrinMainWindow() override;
+
+    UserPrompts prompts;
+
+    // For the views, the tests and the start-up sequence.
+    RecordingEngine& engine() { return engine_; }
+    Presentation& presentation() { return presentation_; }
+    const Log& log() const { return log_; }
+    RecordProperties& properties() { return properties_; }
+    const AppSettings& settings() const { return settings_; }
+    const MainWindowActions& actions() const { return actions_; }
+    EventModel& eventModel() { return *eventModel_; }
+    EventView& eventView() { return *eventView_; }
+    MessageModel& messageModel() { return *messageModel_; }
+    MessageView& messageView() { return *messageView_; }
+    TaskModel& taskModel() { return *taskModel_; }
+    SystemInfoModel& systemInfoModel() { return *systemInfoModel_; }
+    PaneWidget& pane(Pane which) { return *panes_[size_t(which)]; }
+    QSplitter& rowSplitter(int row) { return *rowSplitters_[size_t(row)]; }
+    QSplitter& columnSplitter() { return *columnSplitter_; }
+    QLabel& eventCountLabel() { return *eventCountLabel_; }
+    QComboBox& zoomCombo() { return *zoomCombo_; }
+    QComboBox& cursorCombo() { return *cursorCombo_; }
+    RunState runState() const { return runState_; }
+    bool firstStartOfVersion() const { return firstStart_; }
+    bool passRunning() const { return controller_->busy(); }
+    int zoomIndex() const { return zoomIndex_; }
+    int64_t timelineSpanUs() const { return spanUs_; }
+    int cursorPosition() const { return cursorPosition_; }
+    const QStringList& recentFiles() const { return settings_.recentFiles; }
+    const QStringList& sampleFiles() const { return sampleFiles_; }
+    QString targetText() const { return targetText_; }
+    void setTargetText(const QString& text);
+
+    // The reset of all data before a new recording or file.
+    void resetAllData();
+
+signals:
+    void TriggerLoad(uint ReadOffset, uint NumEvents, bool Append);
+
+public slots:
+    void OnLoadingStarted(uint First, uint Last, bool Appending);
+    void OnDataLoaded(uint First, uint Last, bool Appending);
+    void OnLoadingFinished(uint First, uint Last, bool Appending);
+    void startRecording();
+    void stopRecording();
+    void startSingleShot();
+    void resolution1us();
+    void resolution100ns();
+    void resolution10ns();
+    void resolution1ns();
+    void load();
+    void save();
+    void LoadDataAfter();
+    void LoadDataBefore();
+    void DataProcess(uint Count);
+    void LoadFile(QString Filename);
+    void AnalyzeFile(QString Filename);
+    void SaveFile(QString Filename);
+    void LoadMRUFile();
+    void LoadSampleFile();
+    void UpdateMRUFiles(QString Filename);
+    void InitMRUFiles();
+    void InitSampleFiles();
+    bool SetProperties();
+    bool GetProperties();
+    void setReference();
+    void clearReferences();
+    void back();
+    void forward();
+    void next();
+    void previous();
+    void contextnext();
+    void contextprevious();
+    void isrFilterToggled();
+    void taskFilterToggled();
+    void apiFilterToggled();
+    void userFilterToggled();
+    void messageFilterToggled();
+    void systemFilterToggled();
+    void customFilterToggled();
+    void isrOnlyFilterTriggered();
+    void taskOnlyFilterTriggered();
+    void apiOnlyFilterTriggered();
+    void userOnlyFilterTriggered();
+    void messageOnlyFilterTriggered();
+    void systemOnlyFilterTriggered();
+    void noFilterTriggered();
+    void AutoScrollToggled();
+    void zoomIn();
+    void zoomOut();
+    void set1Bin();
+    void set10Bins();
+    void set50Bins();
+    void set100Bins();
+    void set200Bins();
+    void isrToggled();
+    void loadToggled();
+    void taskToggled();
+    void timeToggled();
+    void eventToggled();
+    void systeminfoToggled();
+    void messageToggled();
+    void logToggled();
+    void statusbarToggled(bool on);
+    void toolbarToggled(bool on);
+    void openManual();
+    void showAbout();
+    void showPreferences();
+    void SaveSettings();
+    void LoadSettings();
+    void ImportSettings();
+    void ClearSettings();
+    void OnToggleSystemTime(bool on);
+    void OnToggleResolution(bool on);
+    void OnGoTo();
+    void OnGoToEvent();
+    void OnGoToTimestamp();
+    void OnMessageIndicator();
+    void OnSetZoom();
+    void OnZoomChanged(int index);
+    void scrollLeft();
+    void scrollRight();
+    void CursorPos10();
+    void CursorPos20();
+    void CursorPos30();
+    void CursorPos40();
+    void CursorPos50();
+    void CursorPos60();
+    void CursorPos70();
+    void CursorPos80();
+    void CursorPos90();
+    void OnSetCursor(int index);
+    void setCursor(int position);
+    void OnShowMenuGo();
+    void UpdateStats();
+    void ResetStats();
+    void ztxTimerFired();
+    void statsTimerFired();
+    void headerSizeChange(int section, int oldSize, int newSize);
+    void OnBGTimer();
+    void OnSysDescTimer();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createModels();
+    void wireEngine();
+    void createActions();
+    void createMenus();
+    void createToolBar();
+    void createCentralLayout();
+    void createStatusBar();
+    void wireViews();
+    void startLoader();
+    void installDefaultPrompts();
+
+    void updateTitle();
+    void selectZoom(int index);
+    std::optional<int64_t> recordingLengthUs() const;
+    void setFilters(const std::array<bool, FilterClassCount>& shown);
+    void toggleFilter(EventClass eventClass);
+    void onlyFilter(EventClass eventClass);
+    void applyFilterChecks();
+    void setResolution(int resolution);
+    void togglePane(Pane which);
+    void showPane(Pane which, bool shown);
+    void setCursorFromAction(int position);
+    void showProperties();
+    void openRecording(const QString& path);
+    bool refuseWhileLoading();
+    void passFinished(LoadController::Pass pass, uint first, uint last);
+    void reportStreamStop();
+    void showProgress(const QString& label, uint minimum, uint maximum);
+    void closeProgress();
+    uint64_t traceSize() const;
+    void applySettings(const ReadResult& read);
+    void gatherSettings();
+    QStringList existingSamples() const;
+
+    StartupOptions options_;
+    AppSettings settings_;
+    Log log_;
+    RecordingEngine engine_;
+    Presentation presentation_;
+    RecordProperties properties_;
+    LoadedDataFile dataFile_;
+    LoadSession session_{engine_, dataFile_};
+    LoadController* controller_ = nullptr;
+    QThread loaderThread_;
+    std::unique_ptr<FileLoadWorker> worker_;
+
+    EventModel* eventModel_ = nullptr;
+    MessageModel* messageModel_ = nullptr;
+    TaskModel* taskModel_ = nullptr;
+    SystemInfoModel* systemInfoModel_ = nullptr;
+    EventView* eventView_ = nullptr;
+    MessageView* messageView_ = nullptr;
+    TaskView* taskView_ = nullptr;
+    QTreeView* systemInfoView_ = nullptr;
+    LogPane* logPane_ = nullptr;
+    QScrollBar* timeScrollBar_ = nullptr;
+    std::array<PaneWidget*, PaneCount> panes_{};
+    QSplitter* columnSplitter_ = nullptr;
+    std::array<QSplitter*, SplitterRowCount> rowSplitters_{};
+
+    MainWindowActions actions_;
+    QComboBox* zoomCombo_ = nullptr;
+    QComboBox* cursorCombo_ = nullptr;
+    QLabel* eventCountLabel_ = nullptr;
+    QLabel* timeLabel_ = nullptr;
+    QLabel* stateIconLabel_ = nullptr;
+    QProgressDialog* progress_ = nullptr;
+
+    QTimer* backgroundTimer_ = nullptr;
+    QTimer* sysDescTimer_ = nullptr;
+    QTimer* statsTimer_ = nullptr;
+
+    RunState runState_ = RunState::Created;
+    bool firstStart_ = false;
+    QStringList sampleFiles_;
+    QString targetText_;
+    int zoomIndex_ = 0;
+    int64_t spanUs_ = 0;
+    int cursorPosition_ = 0;
+    int nameColumnWidth_ = 180;
+    uint32_t sysDescSeconds_ = 0;
+};
+
+} // namespace kavrin

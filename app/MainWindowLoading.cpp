@@ -1,0 +1,260 @@
+// Opening, moving through and saving recordings.
+#include "app/KavrinMainWindow.h"
+
+#include "app/PropertiesDialog.h"
+#include "files/DataFileHeader.h"
+#include "files/DataFileWriter.h"
+#include "presentation/models/EventModel.h"
+#include "presentation/models/EventView.h"
+#include "presentation/models/MessageModel.h"
+#include "presentation/models/SystemInfoDialog.h"
+#include "presentation/models/TaskModel.h"
+#include "views/ZoomLevels.h"
+
+#include <QFileInfo>
+#include <QProgressDialog>
+#include <QTimer>
+
+namespace kavrin {
+
+namespace {
+
+const QString KVDatExtension = QStringLiteral(".KVDat");
+
+QString streamStopReason(StreamStop reason, const QString& readError) {
+    switch (reason) {
+    case StreamStop::InvalidPacket:
+        return QStringLiteral("invalid packet");
+    case StreamStop::IncompletePacket:
+        return QStringLiteral("incomplete packet");
+    case StreamStop::NoStartPacket:
+        return QStringLiteral("no Start packet in the stream");
+    case StreamStop::ReadError:
+        return QStringLiteral("read error: ") + readError;
+    case StreamStop::OutOfMemory:
+        return QStringLiteral("out of memory");
+    case StreamStop::None:
+        break;
+    }
+    return {};
+}
+
+} // namespace
+
+void KavrinMainWindow::resetAllData() {
+    properties_.clear();
+    setFilters({true, true, true, true, true, true});
+    engine_.resetAll();
+    engine_.registerBuiltInContexts();
+    messageModel_->clear();
+    eventModel_->storeReset();
+    dataFile_.close();
+    presentation_.reset();
+    taskModel_->reset();
+}
+
+void KavrinMainWindow::OnLoadingStarted(uint First, uint Last, bool Appending) {
+    runState_ = RunState::Loading;
+    controller_->OnLoadingStarted(First, Last, Appending);
+}
+
+void KavrinMainWindow::OnDataLoaded(uint First, uint Last, bool Appending) {
+    controller_->OnDataLoaded(First, Last, Appending);
+}
+
+void KavrinMainWindow::OnLoadingFinished(uint First, uint Last, bool Appending) {
+    controller_->OnLoadingFinished(First, Last, Appending);
+}
+
+// The loader thread reads the engine and the file during a pass: a new file must wait.
+bool KavrinMainWindow::refuseWhileLoading() {
+    if (!controller_->busy())
+        return false;
+    prompts.inform(QStringLiteral("A recording is still being loaded. Please open the next one "
+                                  "when it has finished."));
+    return true;
+}
+
+void KavrinMainWindow::load() {
+    if (refuseWhileLoading())
+        return;
+    stopRecording();
+    resetAllData();
+    GetProperties();
+    const QString name = prompts.openFileName();
+    if (!name.isEmpty())
+        AnalyzeFile(name);
+}
+
+void KavrinMainWindow::LoadMRUFile() {
+    const auto* action = qobject_cast<const QAction*>(sender());
+    const int slot = action ? action->data().toInt() : -1;
+    if (slot >= 0 && slot < settings_.recentFiles.size())
+        openRecording(settings_.recentFiles[slot]);
+}
+
+void KavrinMainWindow::LoadSampleFile() {
+    const auto* action = qobject_cast<const QAction*>(sender());
+    const int slot = action ? action->data().toInt() : -1;
+    if (slot >= 0 && slot < sampleFiles_.size())
+        openRecording(sampleFiles_[slot]);
+}
+
+void KavrinMainWindow::openRecording(const QString& path) {
+    if (refuseWhileLoading())
+        return;
+    resetAllData();
+    AnalyzeFile(path);
+}
+
+void KavrinMainWindow::AnalyzeFile(QString Filename) {
+    statsTimer_->stop();
+    QString error;
+    if (controller_->analyzeFile(Filename, &error)) {
+        showProperties();
+        return;
+    }
+    // The user chose this file: say why nothing is shown.
+    const QString text = QStringLiteral("Cannot open %1: %2").arg(Filename, error);
+    log_.error(text);
+    statsTimer_->start(500);
+    prompts.inform(text);
+}
+
+// The load pass has begun (the controller starts it when the analysis ends): the window's
+// part of it.
+void KavrinMainWindow::LoadFile(QString Filename) {
+    selectZoom(DefaultZoom);
+    showProperties();
+    statsTimer_->stop();
+    UpdateMRUFiles(Filename);
+}
+
+void KavrinMainWindow::DataProcess(uint Count) {
+    engine_.dataProcess(Count);
+}
+
+void KavrinMainWindow::LoadDataAfter() {
+    if (controller_->loadDataAfter())
+        statsTimer_->stop();
+}
+
+void KavrinMainWindow::LoadDataBefore() {
+    if (controller_->loadDataBefore())
+        statsTimer_->stop();
+}
+
+void KavrinMainWindow::passFinished(LoadController::Pass pass, uint first, uint last) {
+    if (pass == LoadController::Pass::Analysis) {
+        reportStreamStop();
+        LoadFile(dataFile_.fileName());
+        return;
+    }
+    const uint loaded = last - first;
+    const QString headline = QStringLiteral("%1 Events loaded successfully.").arg(loaded);
+    if (pass == LoadController::Pass::Backward) {
+        prompts.showSummary(headline, {});
+    } else {
+        const bool stored = engine_.store.first() != nullptr;
+        selectZoom(stored ? FullRecordingZoom : DefaultZoom);
+        if (eventModel_->rowCount() > 0)
+            eventView_->setCurrentIndex(eventModel_->index(0, 0));
+        if (settings_.preferences.showSystemInfoDialog) {
+            const TrackerCounters& counters = engine_.tracker.counters;
+            prompts.showSummary(
+                headline, counters.overflowCount == 0
+                              ? QString()
+                              : overflowLineText(counters.overflowCount, counters.lastDropCount));
+        }
+    }
+    // The statistics of the window as loaded; the timer was stopped for the pass.
+    UpdateStats();
+    statsTimer_->start(500);
+    runState_ = RunState::Idle;
+}
+
+void KavrinMainWindow::reportStreamStop() {
+    const StreamStopInfo& stop = controller_->streamStop();
+    if (stop.reason == StreamStop::None)
+        return;
+    log_.warning(QStringLiteral("The stream of %1 cannot be decoded from offset %2 (event %3) "
+                                "on: %4. The events before it are shown.")
+                     .arg(dataFile_.fileName())
+                     .arg(stop.offset)
+                     .arg(stop.eventIndex)
+                     .arg(streamStopReason(stop.reason, dataFile_.readError())));
+}
+
+void KavrinMainWindow::showProgress(const QString& label, uint minimum, uint maximum) {
+    closeProgress();
+    progress_ = new QProgressDialog(label, QString(), 0, int(std::min<uint>(maximum, INT_MAX)));
+    progress_->setMinimum(int(std::min<uint>(minimum, INT_MAX)));
+    progress_->setWindowTitle(QStringLiteral("Norvan Kavrin V2.37a"));
+    progress_->setMinimumDuration(0);
+    progress_->setValue(progress_->minimum());
+}
+
+void KavrinMainWindow::closeProgress() {
+    delete progress_;
+    progress_ = nullptr;
+}
+
+void KavrinMainWindow::save() {
+    stopRecording();
+    const Preferences& preferences = settings_.preferences;
+    if (preferences.showRecordingPropertiesDialog && preferences.saveRecordProperties &&
+        properties_.title.isEmpty() && !SetProperties())
+        return;
+    QString name = prompts.saveFileName();
+    if (name.isEmpty())
+        return;
+    if (name.lastIndexOf(KVDatExtension, -1, Qt::CaseInsensitive) < 0)
+        name += KVDatExtension;
+    SaveFile(name);
+}
+
+void KavrinMainWindow::SaveFile(QString Filename) {
+    RecordingStream stream;
+    stream.loadedFile = &dataFile_;
+    const SaveResult result =
+        saveDataFile(Filename, settings_.preferences.saveRecordProperties ? &properties_ : nullptr,
+                     stream, [this](const QString& error) { log_.error(error); });
+    if (!result.saved) {
+        // A failed save must not pass for a saved recording.
+        prompts.inform(QStringLiteral("The recording was not saved: %1").arg(result.error));
+        return;
+    }
+    log_.message(QStringLiteral("Saved %1").arg(Filename));
+    UpdateMRUFiles(Filename);
+}
+
+bool KavrinMainWindow::SetProperties() {
+    if (properties_.author.isEmpty())
+        properties_.author = loginName();
+    if (!prompts.editProperties(properties_))
+        return false;
+    showProperties();
+    return true;
+}
+
+bool KavrinMainWindow::GetProperties() {
+    if (dataFile_.isLoaded())
+        dataFile_.setHeaderLength(
+            readHeader(dataFile_.window(), dataFile_.windowLength(), properties_));
+    showProperties();
+    return true;
+}
+
+void KavrinMainWindow::showProperties() {
+    SystemInfoTable& info = presentation_.systemInfo;
+    info.setRowText(SystemInfoRow::HostTime, properties_.hostTimeText());
+    info.setRowText(SystemInfoRow::Title, properties_.title);
+    info.setRowText(SystemInfoRow::Author, properties_.author);
+    info.setRowText(SystemInfoRow::Description, properties_.descriptionSummary());
+}
+
+uint64_t KavrinMainWindow::traceSize() const {
+    return dataFile_.isLoaded() ? dataFile_.fileSize() - dataFile_.headerLength() : 0;
+}
+
+} // namespace kavrin

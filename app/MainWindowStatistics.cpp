@@ -1,0 +1,52 @@
+// The statistics refresh, the background tick and its first-run cases.
+#include "app/KavrinMainWindow.h"
+
+#include "app/PaneWidget.h"
+#include "presentation/models/TaskModel.h"
+
+#include <QLabel>
+#include <QTimer>
+
+namespace kavrin {
+
+void KavrinMainWindow::UpdateStats() {
+    refreshStatistics(engine_, presentation_, traceSize());
+    taskModel_->update();
+    eventCountLabel_->setText(QStringLiteral(" %1 Events ").arg(engine_.largestProcessedCount));
+}
+
+void KavrinMainWindow::ResetStats() {
+    engine_.statistics.resetStats(engine_.tracker);
+    engine_.contextList.rebuild(engine_.tracker);
+    taskModel_->update();
+}
+
+void KavrinMainWindow::statsTimerFired() {
+    UpdateStats();
+    // The timeline and CPU load panes show their widths once those views measure a window.
+    panes_[size_t(Pane::Time)]->setTitle(QStringLiteral("Timeline"));
+    panes_[size_t(Pane::Load)]->setTitle(QStringLiteral("CPU Load"));
+}
+
+void KavrinMainWindow::OnSysDescTimer() {
+    ++sysDescSeconds_;
+}
+
+void KavrinMainWindow::OnBGTimer() {
+    if (runState_ != RunState::Started)
+        return;
+    runState_ = RunState::Idle;
+    const QStringList& recent = settings_.recentFiles;
+    if (!options_.startupFile.isEmpty()) {
+        openRecording(options_.startupFile);
+    } else if (firstStart_ && !recent.isEmpty()) {
+        if (prompts.askYesNo(QStringLiteral("This is the first time you are running this version "
+                                            "of Kavrin.\n\nWould you like to load a sample "
+                                            "recording?")))
+            openRecording(recent.first());
+    } else if (settings_.preferences.loadDataOnStart && !recent.isEmpty()) {
+        openRecording(recent.first());
+    }
+}
+
+} // namespace kavrin

@@ -1,0 +1,17 @@
+#include "app/ConnectionSettings.h"
+#include "app/KavrinMainWindow.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    kavrin::StartupOptions options;
+    options.applicationDir = QCoreApplication::applicationDirPath();
+    options.startupFile =
+        kavrin::parseCommandLine(QCoreApplication::arguments(), options.connection);
+    kavrin::KavrinMainWindow window(std::move(options));
+    QObject::connect(&application, &QGuiApplication::lastWindowClosed, &application,
+                     &QCoreApplication::quit);
+    window.show();
+    return application.exec();
+}
