@@ -12,6 +12,12 @@ if(KAVRIN_SANITIZE)
     target_link_options(kavrin_options INTERFACE -fsanitize=address,undefined)
 endif()
 
+if(KAVRIN_FUZZ)
+    # Every library is instrumented for coverage; the fuzzers themselves link libFuzzer.
+    target_compile_options(kavrin_options INTERFACE -fsanitize=fuzzer-no-link,address,undefined)
+    target_link_options(kavrin_options INTERFACE -fsanitize=address,undefined)
+endif()
+
 function(kavrin_setup_target target)
     target_link_libraries(${target} PRIVATE kavrin_options)
 endfunction()

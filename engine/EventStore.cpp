@@ -5,7 +5,9 @@
 namespace kavrin {
 namespace {
 
-constexpr size_t NodeBlockSize = 16'384;
+// Node blocks grow from small (a short recording stays small) to this size.
+constexpr size_t FirstNodeBlockSize = 1'024;
+constexpr size_t LargestNodeBlockSize = 16'384;
 
 } // namespace
 
@@ -58,7 +60,7 @@ static EventClass appendClassOf(uint32_t id) {
     return id < 32 ? EventClass::AlwaysShown : EventClass::Api;
 }
 
-EventStore::EventStore() : rowTable_(new EventNode*[RowTableSize]) {}
+EventStore::EventStore() = default;
 
 EventStore::~EventStore() {
     clear();
@@ -66,10 +68,12 @@ EventStore::~EventStore() {
 
 EventNode* EventStore::makeNode(const EventRecord& record) {
     if (!freeList_) {
-        blocks_.push_back(std::make_unique_for_overwrite<EventNode[]>(NodeBlockSize));
+        const size_t size =
+            blocks_.size() < 4 ? FirstNodeBlockSize << blocks_.size() : LargestNodeBlockSize;
+        blocks_.push_back(std::make_unique_for_overwrite<EventNode[]>(size));
         EventNode* block = blocks_.back().get();
-        for (size_t i = 0; i < NodeBlockSize; ++i)
-            block[i].next = i + 1 < NodeBlockSize ? &block[i + 1] : nullptr;
+        for (size_t i = 0; i < size; ++i)
+            block[i].next = i + 1 < size ? &block[i + 1] : nullptr;
         freeList_ = block;
     }
     EventNode* node = freeList_;
@@ -107,11 +111,10 @@ void EventStore::append(EventNode* node) {
         return;
     const EventClass eventClass = appendClassOf(node->record.id);
     if (eventClass == EventClass::AlwaysShown || classShown_[size_t(eventClass)]) {
-        if (rowCount_ < RowTableSize)
-            rowTable_[rowCount_] = node;
-        node->row = rowCount_++;
+        node->row = rowCount();
+        rowTable_.push_back(node);
     } else {
-        node->row = rowCount_ > 0 ? rowCount_ - 1 : 0;
+        node->row = lastShownRow();
     }
 }
 
@@ -183,14 +186,14 @@ void EventStore::rebuildFilter() {
         renumber();
         return;
     }
-    rowCount_ = 0;
+    rowTable_.clear();
+    rowTable_.reserve(total_);
     for (EventNode* node = first_; node; node = node->next) {
         if (shown(node)) {
-            if (rowCount_ < RowTableSize)
-                rowTable_[rowCount_] = node;
-            node->row = rowCount_++;
+            node->row = uint32_t(rowTable_.size());
+            rowTable_.push_back(node);
         } else {
-            node->row = rowCount_ > 0 ? rowCount_ - 1 : 0;
+            node->row = lastShownRow();
         }
     }
     filterActive_ = true;
@@ -233,7 +236,7 @@ void EventStore::clear() {
     }
     first_ = last_ = cursor_ = insertHint_ = nullptr;
     total_ = 0;
-    rowCount_ = 0;
+    rowTable_.clear();
     timeIndex_.clear();
 }
 

@@ -32,8 +32,6 @@ EventClass eventClassOf(uint32_t id);
 // filtered row table and the time index (second of target time -> node).
 class EventStore {
 public:
-    static constexpr uint32_t RowTableSize = 1'000'000;
-
     EventStore();
     ~EventStore();
     EventStore(const EventStore&) = delete;
@@ -45,7 +43,7 @@ public:
     void append(EventNode* node);
     void insertBefore(EventNode* node);
     EventNode* nodeAt(uint32_t row);
-    uint32_t rowCount() const { return filterActive_ ? rowCount_ : total_; }
+    uint32_t rowCount() const { return filterActive_ ? uint32_t(rowTable_.size()) : total_; }
     uint32_t total() const { return total_; }
     EventNode* first() const { return first_; }
     EventNode* last() const { return last_; }
@@ -80,8 +78,10 @@ private:
     EventNode* cursor_ = nullptr;
     EventNode* insertHint_ = nullptr;
 
-    std::unique_ptr<EventNode*[]> rowTable_;
-    uint32_t rowCount_ = 0;
+    // A hidden node takes the row of the last shown one.
+    uint32_t lastShownRow() const { return rowTable_.empty() ? 0 : uint32_t(rowTable_.size() - 1); }
+
+    std::vector<EventNode*> rowTable_; // the shown nodes while a filter is active
     bool filterActive_ = false;
     std::array<bool, FilterClassCount> classShown_{true, true, true, true, true, true};
 
