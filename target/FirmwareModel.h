@@ -47,7 +47,6 @@ public:
     uint32_t packetsDropped() const { return dropped_; }
     uint32_t moduleCount() const { return scenario_.withModule ? 1 : 0; }
     const Scenario& scenario() const { return scenario_; }
-    uint32_t taskId(size_t task) const { return tasks_[task].id; }
 
 private:
     struct Task {

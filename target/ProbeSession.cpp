@@ -1,6 +1,7 @@
 #include "target/ProbeSession.h"
 
 #include "target/IniFile.h"
+#include "target/TargetLayout.h"
 #include "target/VantarArm.h"
 
 #include <algorithm>
@@ -234,7 +235,7 @@ int ProbeSession::deviceInfo(int index, void* record) {
         return -1;
     auto* regionList = static_cast<uint8_t*>(record) + VANTARARM_DEVICE_INFO_RAM_OFFSET;
     const uint32_t ringSize = target_ ? target_->config().ringSize : config_.ringSize;
-    for (const RamRegion& region : SimulatedTarget::ramRegions(ringSize)) {
+    for (const RamRegion& region : layout::regions(ringSize)) {
         const uint32_t pair[2] = {region.start, region.size};
         std::memcpy(regionList, pair, sizeof pair);
         regionList += sizeof pair;

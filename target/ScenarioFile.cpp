@@ -124,9 +124,10 @@ bool loadScenario(const std::string& nameOrPath, Scenario& out, std::string& err
     if (builtInScenario(nameOrPath, out))
         return true;
     if (!std::filesystem::is_regular_file(nameOrPath)) {
-        error = "\"" + nameOrPath +
-                "\" is neither a scenario (control, busy, api, overflow) "
-                "nor a scenario file";
+        std::string names;
+        for (std::string_view name : builtInScenarioNames())
+            names += (names.empty() ? "" : ", ") + std::string(name);
+        error = "\"" + nameOrPath + "\" is neither a scenario (" + names + ") nor a scenario file";
         return false;
     }
     IniFile ini;

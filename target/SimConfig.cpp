@@ -2,6 +2,7 @@
 
 #include "target/IniFile.h"
 #include "target/ScenarioFile.h"
+#include "target/TargetLayout.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -83,6 +84,10 @@ bool simConfigFromText(std::string_view text, SimConfig& out, std::string& error
         !readNumber(ini, "Target", "Seed", config.seed, error) ||
         !readFaults(ini, config.faults, error))
         return false;
+    if (!layout::controlBlockFits(config.controlBlockAddress)) {
+        error = "[Target] ControlBlockAddress: no room for the control block there";
+        return false;
+    }
     if (config.ringSize < MinRingSize) {
         error = "[Target] RingSize must be at least " + std::to_string(MinRingSize);
         return false;

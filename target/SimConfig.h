@@ -25,7 +25,8 @@ struct SimFaults {
 //             EventRate (events per second while recording, 0: as fast as the host reads),
 //             RingSize (bytes of the recorder's up-channel), Duration (milliseconds after
 //             which the firmware stops recording on its own, 0: never),
-//             ControlBlockAddress, Seed, Device
+//             ControlBlockAddress (in 0x20000000-0x20000FFF or 0x10000000-0x1000FFFF),
+//             Seed, Device
 //   [Faults]  OpenFails, ConnectFails, NoControlBlock, NoKavrinChannel, ChannelCountFails,
 //             ConnectionLostAfter (bytes), TargetHalted, SecondConnection,
 //             InvalidPacketAfter (bytes)

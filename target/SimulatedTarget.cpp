@@ -2,6 +2,7 @@
 
 #include "target/ControlBlock.h"
 #include "target/RingChannel.h"
+#include "target/TargetLayout.h"
 
 #include <algorithm>
 #include <cstring>
@@ -10,32 +11,7 @@
 
 namespace kavrin {
 
-// Where things live in target RAM. The control block goes where the configuration says;
-// everything else follows the block area.
-struct SimulatedTarget::Layout {
-    static constexpr uint32_t RamStart = 0x20000000;
-    static constexpr uint32_t DataArea = 0x20001000; // names and small buffers
-    static constexpr uint32_t RingArea = 0x20004000; // the recorder's up-channel
-    static constexpr RamRegion Ccm = {0x10000000, 0x10000};
-
-    static constexpr uint32_t TerminalName = DataArea;
-    static constexpr uint32_t RecorderName = DataArea + 0x10;
-    static constexpr uint32_t TerminalUp = DataArea + 0x100;
-    static constexpr uint32_t TerminalUpSize = 1024;
-    static constexpr uint32_t TerminalDown = DataArea + 0x500;
-    static constexpr uint32_t TerminalDownSize = 16;
-    static constexpr uint32_t RecorderDown = DataArea + 0x600;
-    static constexpr uint32_t RecorderDownSize = 64;
-
-    static std::vector<RamRegion> regions(uint32_t ringSize) {
-        const uint32_t size = (RingArea - RamStart + ringSize + 0xFFFF) & ~0xFFFFu;
-        return {{RamStart, size}, Ccm};
-    }
-};
-
 namespace {
-constexpr uint32_t UpChannels = 2;
-constexpr uint32_t DownChannels = 2;
 constexpr uint32_t MaxStepsPerSlice = 20'000;
 constexpr auto Slice = std::chrono::milliseconds(1);
 constexpr auto UnpacedWait = std::chrono::microseconds(100);
@@ -54,12 +30,8 @@ enum Command : uint8_t {
 };
 } // namespace
 
-std::vector<RamRegion> SimulatedTarget::ramRegions(uint32_t ringSize) {
-    return Layout::regions(ringSize);
-}
-
 SimulatedTarget::SimulatedTarget(SimConfig config)
-    : config_(std::move(config)), memory_(Layout::regions(config_.ringSize)),
+    : config_(std::move(config)), memory_(layout::regions(config_.ringSize)),
       model_(config_.scenario, config_.seed), halted_(config_.faults.targetHalted) {
     chunk_.reserve(64 * 1024);
     setUpControlBlock();
@@ -75,29 +47,31 @@ void SimulatedTarget::setUpControlBlock() {
     const uint32_t block = config_.controlBlockAddress;
     const std::string_view recorderName =
         config_.faults.noKavrinChannel ? std::string_view("Trace") : ztx::KavrinChannel;
-    memory_.write(Layout::TerminalName, ztx::TerminalChannel.data(),
+    memory_.write(layout::TerminalName, ztx::TerminalChannel.data(),
                   uint32_t(ztx::TerminalChannel.size()));
-    memory_.write(Layout::RecorderName, recorderName.data(), uint32_t(recorderName.size()));
+    memory_.write(layout::RecorderName, recorderName.data(), uint32_t(recorderName.size()));
 
     const auto describe = [&](ztx::Direction direction, uint32_t index, uint32_t name,
                               uint32_t buffer, uint32_t size) {
-        const uint32_t descriptor = ztx::descriptorAddress(block, UpChannels, direction, index);
+        const uint32_t descriptor =
+            ztx::descriptorAddress(block, layout::UpChannels, direction, index);
         const uint32_t fields[6] = {name, buffer, size, 0, 0, 0};
         memory_.write(descriptor, fields, sizeof fields);
         return descriptor;
     };
-    describe(ztx::Up, TerminalChannel, Layout::TerminalName, Layout::TerminalUp,
-             Layout::TerminalUpSize);
-    recorderUp_ = describe(ztx::Up, RecorderChannel, Layout::RecorderName, Layout::RingArea,
+    describe(ztx::Up, TerminalChannel, layout::TerminalName, layout::TerminalUp,
+             layout::TerminalUpSize);
+    recorderUp_ = describe(ztx::Up, RecorderChannel, layout::RecorderName, layout::RingArea,
                            config_.ringSize);
-    describe(ztx::Down, TerminalChannel, Layout::TerminalName, Layout::TerminalDown,
-             Layout::TerminalDownSize);
-    recorderDown_ = describe(ztx::Down, RecorderChannel, Layout::RecorderName, Layout::RecorderDown,
-                             Layout::RecorderDownSize);
-    RingChannel(memory_, ztx::descriptorAddress(block, UpChannels, ztx::Up, TerminalChannel))
+    describe(ztx::Down, TerminalChannel, layout::TerminalName, layout::TerminalDown,
+             layout::TerminalDownSize);
+    recorderDown_ = describe(ztx::Down, RecorderChannel, layout::RecorderName, layout::RecorderDown,
+                             layout::RecorderDownSize);
+    RingChannel(memory_,
+                ztx::descriptorAddress(block, layout::UpChannels, ztx::Up, TerminalChannel))
         .produce(reinterpret_cast<const uint8_t*>(Banner.data()), uint32_t(Banner.size()));
 
-    const int32_t counts[2] = {int32_t(UpChannels), int32_t(DownChannels)};
+    const int32_t counts[2] = {int32_t(layout::UpChannels), int32_t(layout::DownChannels)};
     memory_.write(block + ztx::UpCountOffset, counts, sizeof counts);
     // The identifier comes last: a host that finds it finds a complete block.
     if (!config_.faults.noControlBlock)
@@ -173,7 +147,6 @@ void SimulatedTarget::obey(uint8_t command) {
         break; // unknown commands are ignored
     }
     emit();
-    recording_ = model_.recording();
 }
 
 bool SimulatedTarget::produce() {
@@ -186,7 +159,6 @@ bool SimulatedTarget::produce() {
         chunk_.clear();
         model_.stopRecording(chunk_);
         emit();
-        recording_ = false;
         return true;
     }
     // Paced to the event rate; at rate 0 as fast as the ring has room.

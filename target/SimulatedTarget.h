@@ -26,9 +26,6 @@ public:
     SimulatedTarget(const SimulatedTarget&) = delete;
     SimulatedTarget& operator=(const SimulatedTarget&) = delete;
 
-    // The RAM regions of a target whose recorder channel holds `ringSize` bytes.
-    static std::vector<RamRegion> ramRegions(uint32_t ringSize);
-
     TargetMemory& memory() { return memory_; }
     const SimConfig& config() const { return config_; }
 
@@ -36,14 +33,10 @@ public:
     void halt() { halted_ = true; }
     void go() { halted_ = false; }
 
-    // Figures for tests and benchmarks, readable while the firmware runs.
-    uint64_t bytesWritten() const { return bytesWritten_; }
+    // Events the firmware lost because the host read too slowly; readable while it runs.
     uint32_t eventsLost() const { return eventsLost_; }
-    bool recording() const { return recording_; }
 
 private:
-    struct Layout;
-
     void setUpControlBlock();
     void run();
     void serveCommands();
@@ -66,9 +59,8 @@ private:
 
     std::atomic<bool> halted_;
     std::atomic<bool> quit_{false};
-    std::atomic<uint64_t> bytesWritten_{0};
+    uint64_t bytesWritten_ = 0; // into the recorder's channel
     std::atomic<uint32_t> eventsLost_{0};
-    std::atomic<bool> recording_{false};
     std::thread thread_;
 };
 

@@ -236,3 +236,54 @@ TEST(ProbeSessionCommands, DevicesListAndDescribeTheirRam) {
     EXPECT_EQ(word, 0x56524F4Eu); // "NORV"
     EXPECT_EQ(host.probe.readMemory(0x0, 4, &word), -1);
 }
+
+TEST(ProbeSessionLive, FirmwareStopsOnItsOwnAfterTheConfiguredDuration) {
+    SimConfig config = liveConfig();
+    config.durationMillis = 50;
+    ProbeHost host(config);
+    ASSERT_TRUE(host.connect());
+    host.send({1});
+    ASSERT_TRUE(host.readUntil(StopEvent)); // no stop command was sent
+    int32_t result = 0;
+    auto counts = host.decode(&result);
+    EXPECT_EQ(result, DecodeNoData);
+    EXPECT_EQ(counts[StartEvent], 1u);
+    EXPECT_GT(counts[IsrEnterEvent], 0u);
+}
+
+TEST(SimConfigText, ReadsTheTargetItsFaultsAndItsScenario) {
+    SimConfig config;
+    std::string error;
+    ASSERT_TRUE(simConfigFromText("[Target]\nScenario=api\nEventRate=5000\nRingSize=0x2000\n"
+                                  "Duration=300\nControlBlockAddress=0x10000100\nSeed=9\n"
+                                  "[Faults]\nConnectionLostAfter=123\nTargetHalted=1\n",
+                                  config, error))
+        << error;
+    EXPECT_EQ(config.scenario.name, "api");
+    EXPECT_EQ(config.eventRate, 5000u);
+    EXPECT_EQ(config.ringSize, 0x2000u);
+    EXPECT_EQ(config.durationMillis, 300u);
+    EXPECT_EQ(config.controlBlockAddress, 0x10000100u);
+    EXPECT_EQ(config.seed, 9u);
+    EXPECT_EQ(config.faults.connectionLostAfter, 123u);
+    EXPECT_TRUE(config.faults.targetHalted);
+    EXPECT_FALSE(config.faults.openFails);
+
+    // Scenario sections in the same file.
+    ASSERT_TRUE(
+        simConfigFromText("[Scenario]\nBase=busy\n[Task Extra]\nPeriod=100\n", config, error));
+    EXPECT_EQ(config.scenario.tasks.back().name, "Extra");
+
+    // Without a file: the control loop, no faults.
+    ASSERT_TRUE(simConfigFromText("", config, error));
+    EXPECT_EQ(config.scenario.name, "control");
+    EXPECT_EQ(config.eventRate, defaultSimConfig().eventRate);
+
+    for (const char* bad :
+         {"[Target]\nScenario=nope\n", "[Target]\nEventRate=-1\n", "[Target]\nRingSize=16\n",
+          "[Faults]\nOpenFails=yes\n", "[Target]\nControlBlockAddress=0x30000000\n", "[Target\n"}) {
+        SimConfig unchanged = defaultSimConfig();
+        EXPECT_FALSE(simConfigFromText(bad, unchanged, error)) << bad;
+        EXPECT_FALSE(error.empty()) << bad;
+    }
+}
