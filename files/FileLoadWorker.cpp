@@ -16,7 +16,6 @@ FileLoadWorker::FileLoadWorker(LoadSession& session, QObject* parent)
 void FileLoadWorker::LoadData(uint FirstEvent, uint NumEvents, bool Append) {
     RecordingEngine& engine = session_.engine;
     LoadedDataFile& file = session_.file;
-    const bool analysing = session_.analysing.load();
     session_.stop = {};
 
     if (const Checkpoint* checkpoint = engine.checkpoints.find(FirstEvent))
@@ -26,17 +25,20 @@ void FileLoadWorker::LoadData(uint FirstEvent, uint NumEvents, bool Append) {
     uint32_t remaining = NumEvents;
     uint32_t current = FirstEvent;
     uint32_t chunkStart = FirstEvent;
+    // Each chunk is processed before the next is decoded: the staging buffer then empties
+    // after every chunk and stays small and warm instead of growing to a million records.
     auto emitChunk = [&] {
-        if (!analysing)
-            session_.pendingChunks.increment();
+        session_.pendingChunks.increment();
         emit DataLoaded(chunkStart, current - 1, Append);
         chunkStart = current;
+        session_.pendingChunks.waitForZero();
     };
     auto stopAt = [&](StreamStop reason) {
         session_.stop = {reason, engine.decoder.lastPacketPosition(), current};
     };
 
-    while (file.position() < file.fileSize() && remaining > 0) {
+    while (file.position() < file.fileSize() && remaining > 0 &&
+           !session_.pendingChunks.cancelled()) {
         const int32_t result = engine.decoder.decodePackets(file, std::min(remaining, DecodeBatch));
         if (result < 0) {
             // Records staged before a bad packet are valid and stay.
@@ -71,10 +73,6 @@ void FileLoadWorker::LoadData(uint FirstEvent, uint NumEvents, bool Append) {
     if (!file.readError().isEmpty())
         session_.stop = {StreamStop::ReadError, file.position(), current};
 
-    // A load pass ends only when the GUI thread has stored every chunk. The loader's own
-    // events are not processed meanwhile: a queued LoadData would run inside this one.
-    if (!analysing)
-        session_.pendingChunks.waitForZero();
     emit LoadingFinished(FirstEvent, FirstEvent + (NumEvents - remaining), Append);
 }
 

@@ -34,7 +34,6 @@ bool LoadController::analyzeFile(const QString& path, QString* error) {
     if (!openDataFile(path, error))
         return false;
     measurementsAt_.clear();
-    session_.analysing = true;
     startPass(Pass::Analysis, 0, UnlimitedEvents);
     return true;
 }
@@ -161,19 +160,19 @@ void LoadController::OnDataLoaded(uint First, uint Last, bool Appending) {
     }
     if (pass_ == Pass::Analysis) {
         engine.analyse(First, Last);
-        return;
+    } else {
+        storeEvents(Last - First + 1);
+        // Appended nodes are numbered as they come; a filter is brought up to date.
+        if (engine.store.filterActive())
+            engine.store.rebuildFilter();
+        emit windowChanged();
     }
-    storeEvents(Last - First + 1);
-    engine.store.renumber();
-    engine.store.rebuildFilter();
-    emit windowChanged();
     session_.pendingChunks.decrement();
 }
 
 void LoadController::finishAnalysis(uint32_t found) {
     RecordingEngine& engine = session_.engine;
     const LoadedDataFile& file = session_.file;
-    session_.analysing = false;
     eventsInFile_ = found;
     analysisStop_ = session_.stop;
     if (analysisStop_.reason == StreamStop::None && !engine.decoder.synchronised() &&

@@ -2,7 +2,6 @@
 
 #include "files/PendingChunks.h"
 
-#include <atomic>
 #include <cstdint>
 
 namespace kavrin {
@@ -35,7 +34,6 @@ struct LoadSession {
 
     RecordingEngine& engine;
     LoadedDataFile& file;
-    std::atomic<bool> analysing{false};
     PendingChunks pendingChunks;
     StreamStopInfo stop;
 };

@@ -2,17 +2,20 @@
 
 #include "files/FileLoadWorker.h"
 #include "files/LoadController.h"
+#include "files/LoadSession.h"
 
 namespace kavrin {
 
 LoaderThread::LoaderThread(LoadSession& session, LoadController& controller)
-    : worker_(std::make_unique<FileLoadWorker>(session)) {
+    : session_(session), worker_(std::make_unique<FileLoadWorker>(session)) {
     worker_->moveToThread(&thread_);
     connectLoader(controller, *worker_);
     thread_.start(QThread::InheritPriority);
 }
 
+// A pass still running gives up instead of waiting for chunks nobody will process.
 LoaderThread::~LoaderThread() {
+    session_.pendingChunks.cancel();
     thread_.quit();
     thread_.wait();
 }

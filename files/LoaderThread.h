@@ -21,6 +21,7 @@ public:
     FileLoadWorker& worker() { return *worker_; }
 
 private:
+    LoadSession& session_;
     QThread thread_;
     std::unique_ptr<FileLoadWorker> worker_;
 };
