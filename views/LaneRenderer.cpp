@@ -14,8 +14,8 @@ constexpr int ApiMarkHeight = 3;
 constexpr int MessageFlagSize = 4;
 
 // Pixel column of time `t`, which may lie far outside the image.
-int columnOf(const LaneScene& scene, uint64_t t) {
-    const double x = std::floor((double(t) - double(scene.startNs)) / scene.nsPerPixel);
+int columnOf(const LaneScene& scene, double t) {
+    const double x = std::floor((t - double(scene.startNs)) / scene.nsPerPixel);
     return int(std::clamp(x, -1.0, 1e9));
 }
 
@@ -32,9 +32,9 @@ size_t firstFrom(const TimelineIndex& index, const std::vector<uint32_t>& positi
     return size_t(it - positions.begin());
 }
 
-uint64_t spanEndNs(const TimelineIndex& index, size_t position) {
+double spanEndNs(const TimelineIndex& index, size_t position) {
     const uint64_t endTicks = index.node(position)->endTime;
-    return endTicks == 0 ? index.timeNs(position) : TicksToNs(index.timeBase(), endTicks);
+    return endTicks == 0 ? double(index.timeNs(position)) : index.approxNs(endTicks);
 }
 
 // Walks `positions` in [start of image, end of image) drawing at most `perColumn` marks per
@@ -82,6 +82,8 @@ bool messageIndicated(uint32_t level, int indicatorLevel) {
 
 void LaneRenderer::render(const LaneScene& scene, PixelCanvas& canvas) {
     canvas.fill(LaneBackground);
+    // Gradient rows per slot (and the ready bar's after them), kept while the height stays.
+    barRows_.assign(scene.styles.size() + 1, {});
     if (!scene.index || scene.index->size() < 2)
         return;
     if (scene.existingTasks)
@@ -134,24 +136,38 @@ void LaneRenderer::markActivity(const LaneScene& scene, int width) {
     }
 }
 
-void LaneRenderer::drawBar(PixelCanvas& canvas, int lane, double rowHeight, int x0, int x1,
-                           const ColourScheme& scheme) {
-    const LaneSpan span = laneSpan(lane, rowHeight);
-    canvas.verticalGradient(x0, span.top, x1, span.bottom, scheme.light, scheme.middle);
-    const unsigned edges = x1 - x0 >= 3 ? AllEdges : (TopEdge | BottomEdge);
-    canvas.frame(x0, span.top, x1, span.bottom, scheme.dark, edges);
+const std::vector<Argb>& LaneRenderer::barRows(Slot slot, const ColourScheme& scheme, int height) {
+    BarRows& bar = barRows_[slot];
+    if (bar.height != height) {
+        bar.height = height;
+        bar.rows.resize(size_t(std::max(height, 0)));
+        for (int row = 0; row < height; ++row)
+            bar.rows[size_t(row)] =
+                row == 0 || row == height - 1
+                    ? scheme.dark
+                    : interpolate(scheme.light, scheme.middle, row, std::max(height - 1, 1));
+    }
+    return bar.rows;
 }
 
 void LaneRenderer::drawRuns(const LaneScene& scene, PixelCanvas& canvas, int width) {
     for (int lane = 0; lane < scene.lanes; ++lane) {
+        const LaneSpan span = laneSpan(lane, scene.rowHeight);
+        const int height = span.bottom - span.top;
         const Slot* row = activity_.data() + size_t(lane) * size_t(width);
         for (int column = 0; column < width;) {
             const Slot slot = row[column];
             int runEnd = column + 1;
             while (runEnd < width && row[runEnd] == slot)
                 ++runEnd;
-            if (slot != NoSlot && slot < scene.styles.size())
-                drawBar(canvas, lane, scene.rowHeight, column, runEnd, scene.styles[slot].scheme);
+            if (slot != NoSlot && slot < scene.styles.size()) {
+                const ColourScheme& scheme = scene.styles[slot].scheme;
+                canvas.fillRows(column, runEnd, span.top, barRows(slot, scheme, height));
+                if (runEnd - column >= 3) {
+                    canvas.verticalLine(column, span.top, span.bottom, scheme.dark);
+                    canvas.verticalLine(runEnd - 1, span.top, span.bottom, scheme.dark);
+                }
+            }
             column = runEnd;
         }
     }
@@ -163,42 +179,52 @@ void LaneRenderer::drawTaskTints(const LaneScene& scene, PixelCanvas& canvas) {
         if (style.lane <= 0 || style.taskSinceNs == NotATask)
             continue;
         const LaneSpan span = laneSpan(style.lane, scene.rowHeight);
+        // Drawn first over the plain background, so the blend is the same for every pixel.
+        const Argb tint = blendOver(LaneBackground, withAlpha(style.scheme.light, TaskTintAlpha));
         canvas.fillRect(columnOf(scene, style.taskSinceNs), span.top, lastColumn, span.bottom,
-                        withAlpha(style.scheme.light, TaskTintAlpha));
+                        tint);
     }
 }
 
 void LaneRenderer::drawReadyBars(const LaneScene& scene, PixelCanvas& canvas) {
     const TimelineIndex& index = *scene.index;
     const double end = timeAtColumn(scene, canvas.width());
+    auto firstStartingAt = [](const std::vector<ReadySpan>& spans, size_t from, double t) {
+        return size_t(
+            std::partition_point(spans.begin() + ptrdiff_t(from), spans.end(),
+                                 [t](const ReadySpan& s) { return double(s.startNs) < t; }) -
+            spans.begin());
+    };
     for (Slot slot = 0; slot < scene.styles.size(); ++slot) {
         const int lane = scene.styles[slot].lane;
-        const std::vector<uint32_t>& readies = index.readyEvents(slot);
-        if (lane <= 0 || readies.empty())
+        const std::vector<ReadySpan>& spans = index.readySpans(slot);
+        if (lane <= 0 || spans.empty())
             continue;
-        const LaneSpan span = laneSpan(lane, scene.rowHeight);
-        // A ready span ends when the task runs; one never closed ends at the next one.
-        size_t k = firstFrom(index, readies, 0, double(scene.startNs));
+        const LaneSpan laneRows = laneSpan(lane, scene.rowHeight);
+        const std::vector<Argb>& rows =
+            barRows(readyBarSlot(scene), ReadyBarScheme, laneRows.bottom - laneRows.top);
+        size_t k = firstStartingAt(spans, 0, double(scene.startNs));
         k = k > 0 ? k - 1 : 0;
         int drawnTo = -1;
-        while (k < readies.size() && double(index.timeNs(readies[k])) < end) {
-            const uint64_t start = index.timeNs(readies[k]);
-            uint64_t stop = spanEndNs(index, readies[k]);
-            if (stop <= start)
-                stop = k + 1 < readies.size() ? index.timeNs(readies[k + 1]) : index.lastNs();
-            const int x0 = columnOf(scene, start);
-            const int x1 = std::max(columnOf(scene, stop), x0 + 1);
+        while (k < spans.size() && double(spans[k].startNs) < end) {
+            const ReadySpan& span = spans[k];
+            const int x0 = columnOf(scene, span.startNs);
+            const int x1 =
+                std::max(columnOf(scene, span.endNs ? span.endNs : index.lastNs()), x0 + 1);
             if (x1 > drawnTo) {
-                canvas.verticalGradient(x0, span.top, x1, span.bottom, ReadyBarScheme.light,
-                                        ReadyBarScheme.middle);
-                canvas.frame(x0, span.top, x1, span.bottom, ReadyBarScheme.dark,
-                             TopEdge | BottomEdge | LeftEdge);
+                canvas.fillRows(x0, x1, laneRows.top, rows);
+                canvas.verticalLine(x0, laneRows.top + 1, laneRows.bottom - 1, ReadyBarScheme.dark);
                 drawnTo = x1;
             }
             // Spans starting inside drawn pixels end before the next one starts, so only the
             // last of them can reach further.
-            const size_t next = firstFrom(index, readies, k + 1, timeAtColumn(scene, drawnTo));
-            k = std::max(k + 1, next > 0 ? next - 1 : 0);
+            const double drawnEnd = timeAtColumn(scene, drawnTo);
+            if (k + 1 < spans.size() && double(spans[k + 1].startNs) < drawnEnd) {
+                const size_t next = firstStartingAt(spans, k + 1, drawnEnd);
+                k = std::max(k + 1, next - 1);
+            } else {
+                ++k;
+            }
         }
     }
 }

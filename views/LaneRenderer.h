@@ -81,8 +81,9 @@ private:
     void drawSwitchLines(const LaneScene& scene, PixelCanvas& canvas);
     void drawApiMarks(const LaneScene& scene, PixelCanvas& canvas);
     void drawMessageMarks(const LaneScene& scene, PixelCanvas& canvas);
-    void drawBar(PixelCanvas& canvas, int lane, double rowHeight, int x0, int x1,
-                 const ColourScheme& scheme);
+    static Slot readyBarSlot(const LaneScene& scene) { return Slot(scene.styles.size()); }
+    // Rows of a bar `height` pixels high: dark top and bottom border, gradient between.
+    const std::vector<Argb>& barRows(Slot slot, const ColourScheme& scheme, int height);
 
     struct SwitchLine {
         int x;
@@ -94,6 +95,11 @@ private:
     std::vector<Slot> laneSlot_; // per lane: the slot it shows (context lanes)
     std::vector<Slot> activity_; // lanes x columns: slot active there, or NoSlot
     std::vector<SwitchLine> switches_;
+    struct BarRows {
+        int height = 0;
+        std::vector<Argb> rows;
+    };
+    std::vector<BarRows> barRows_; // per slot, and one more for the ready bar
 };
 
 } // namespace kavrin

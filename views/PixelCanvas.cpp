@@ -68,6 +68,15 @@ void PixelCanvas::verticalGradient(int x0, int y0, int x1, int y1, Argb top, Arg
         blendRow(bits_ + y * stride_, x0, x1, interpolate(top, bottom, y - y0, steps));
 }
 
+void PixelCanvas::fillRows(int x0, int x1, int y0, std::span<const Argb> rowColours) {
+    const int firstRow = std::max(y0, 0);
+    const int endRow = std::min(y0 + int(rowColours.size()), height_);
+    x0 = std::max(x0, 0);
+    x1 = std::min(x1, width_);
+    for (int y = firstRow; y < endRow && x0 < x1; ++y)
+        blendRow(bits_ + y * stride_, x0, x1, rowColours[size_t(y - y0)]);
+}
+
 void PixelCanvas::frame(int x0, int y0, int x1, int y1, Argb colour, unsigned edges) {
     if (x1 <= x0 || y1 <= y0)
         return;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 namespace kavrin {
 
@@ -46,6 +47,8 @@ public:
     void verticalGradient(int x0, int y0, int x1, int y1, Argb top, Argb bottom);
     void horizontalLine(int x0, int x1, int y, Argb colour) { fillRect(x0, y, x1, y + 1, colour); }
     void verticalLine(int x, int y0, int y1, Argb colour) { fillRect(x, y0, x + 1, y1, colour); }
+    // Row y0 + i of [x0, x1) gets rowColours[i]: a precomputed gradient, drawn many times.
+    void fillRows(int x0, int x1, int y0, std::span<const Argb> rowColours);
     // One-pixel border inside the rectangle on the chosen edges.
     void frame(int x0, int y0, int x1, int y1, Argb colour, unsigned edges = AllEdges);
 

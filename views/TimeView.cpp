@@ -368,8 +368,8 @@ uint64_t TimeView::timeAtX(int x) {
 
 void TimeView::resizeEvent(QResizeEvent* event) {
     QFrame::resizeEvent(event);
+    // The cache key holds the sizes, so a resize to the same size keeps the lane image.
     window_.setContentsWidth(contentsRect().width(), options_.nameColumnWidth);
-    invalidateCache();
 }
 
 } // namespace kavrin

@@ -44,6 +44,7 @@ void TimelineIndex::sync(const EventStore& store, const TimeBase& timeBase) {
     } else {
         clear();
         timeBase_ = timeBase;
+        nsPerTick_ = timeBase.frequency ? 1e9 / double(timeBase.frequency) : 0;
         next = store.first();
         if (next) {
             firstNode_ = next;
@@ -57,6 +58,8 @@ void TimelineIndex::sync(const EventStore& store, const TimeBase& timeBase) {
         add(next);
     if (!empty())
         lastIndex_ = nodes_.back()->record.index;
+    for (ReadyList& list : readyBySlot_)
+        resolveReadyEnds(list);
     ++generation_;
 }
 
@@ -71,8 +74,25 @@ void TimelineIndex::add(EventNode* node) {
         apiCalls_.push_back(position);
     else if (record.id == LogOutputEvent)
         messages_.push_back(position);
-    else if (record.id == TaskReadyEvent && record.param1 != 0)
-        readyBySlot_[slotFor(record.param1)].push_back(position);
+    else if (record.id == TaskReadyEvent && record.param1 != 0) {
+        ReadyList& list = readyBySlot_[slotFor(record.param1)];
+        list.spans.push_back({times_.back(), 0});
+        list.positions.push_back(position);
+    }
+}
+
+void TimelineIndex::resolveReadyEnds(ReadyList& list) {
+    // Spans close in order, so only the ones from the first open span on need a look.
+    for (; list.firstOpen < list.spans.size(); ++list.firstOpen) {
+        ReadySpan& span = list.spans[list.firstOpen];
+        const uint64_t endTicks = nodes_[list.positions[list.firstOpen]]->endTime;
+        if (endTicks != 0)
+            span.endNs = std::max(TicksToNs(timeBase_, endTicks), span.startNs);
+        else if (list.firstOpen + 1 < list.spans.size())
+            span.endNs = list.spans[list.firstOpen + 1].startNs;
+        else
+            break;
+    }
 }
 
 Slot TimelineIndex::slotFor(uint32_t contextId) {
@@ -98,9 +118,9 @@ size_t TimelineIndex::firstAtOrAfter(uint64_t ns) const {
     return size_t(std::lower_bound(times_.begin(), times_.end(), ns) - times_.begin());
 }
 
-const std::vector<uint32_t>& TimelineIndex::readyEvents(Slot slot) const {
-    static const std::vector<uint32_t> none;
-    return slot < readyBySlot_.size() ? readyBySlot_[slot] : none;
+const std::vector<ReadySpan>& TimelineIndex::readySpans(Slot slot) const {
+    static const std::vector<ReadySpan> none;
+    return slot < readyBySlot_.size() ? readyBySlot_[slot].spans : none;
 }
 
 } // namespace kavrin

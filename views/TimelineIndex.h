@@ -14,6 +14,12 @@ struct EventNode;
 
 using Slot = uint32_t;
 
+// From a Task Ready event until the task runs; `endNs` is 0 while that is not known.
+struct ReadySpan {
+    uint64_t startNs;
+    uint64_t endNs;
+};
+
 // The views' sorted arrays over the stored events: times in ns, nodes and compact context
 // slots, plus the positions of the events that get marks. Painting finds the events of a
 // window by binary search instead of walking the list.
@@ -47,8 +53,11 @@ public:
     // Positions of API calls (id 32 and above) and log outputs, ascending.
     const std::vector<uint32_t>& apiCalls() const { return apiCalls_; }
     const std::vector<uint32_t>& messages() const { return messages_; }
-    // Positions of the Task Ready events naming the task of `slot`, ascending.
-    const std::vector<uint32_t>& readyEvents(Slot slot) const;
+    // Ready spans of the task of `slot`, ascending. A span whose end never became known
+    // (the task was made ready again first) ends where the next one starts.
+    const std::vector<ReadySpan>& readySpans(Slot slot) const;
+    // A tick count as nanoseconds, approximately (for pixel positions).
+    double approxNs(uint64_t ticks) const { return double(ticks) * nsPerTick_; }
 
     // Changes whenever the indexed content changes.
     uint64_t generation() const { return generation_; }
@@ -60,16 +69,22 @@ private:
         Slot after;
         Slot owner;
     };
+    struct ReadyList {
+        std::vector<ReadySpan> spans;
+        std::vector<uint32_t> positions;
+        size_t firstOpen = 0;
+    };
     bool stillMatches(const EventStore& store, const TimeBase& timeBase) const;
     void add(EventNode* node);
     Slot slotFor(uint32_t contextId);
+    void resolveReadyEnds(ReadyList& list);
 
     std::vector<uint64_t> times_;
     std::vector<EventNode*> nodes_;
     std::vector<Entry> entries_;
     std::vector<uint32_t> apiCalls_;
     std::vector<uint32_t> messages_;
-    std::vector<std::vector<uint32_t>> readyBySlot_;
+    std::vector<ReadyList> readyBySlot_;
     std::vector<uint32_t> slotIds_;
     std::unordered_map<uint32_t, Slot> slots_;
 
@@ -77,6 +92,7 @@ private:
     uint32_t firstIndex_ = 0;
     uint32_t lastIndex_ = 0;
     TimeBase timeBase_;
+    double nsPerTick_ = 0;
     uint64_t generation_ = 0;
 };
 

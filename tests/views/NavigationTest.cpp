@@ -60,7 +60,10 @@ TEST_F(NavigationTest, IndexFollowsTheStoreAndFindsEventsByTime) {
     EXPECT_EQ(index.lastAtOrBefore(300), 5u);
     EXPECT_EQ(index.firstAtOrAfter(301), 6u);
     EXPECT_EQ(index.firstAtOrAfter(5000), index.size());
-    EXPECT_EQ(index.readyEvents(index.findSlot(Beta)).size(), 1u);
+    const std::vector<ReadySpan>& ready = index.readySpans(index.findSlot(Beta));
+    ASSERT_EQ(ready.size(), 1u);
+    EXPECT_EQ(ready[0].startNs, 700u); // until Beta runs
+    EXPECT_EQ(ready[0].endNs, 800u);
     EXPECT_EQ(index.findSlot(12345), index.slotCount());
 
     // Appending extends; dropping from the front rebuilds.

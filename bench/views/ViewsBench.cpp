@@ -1,0 +1,144 @@
+// Repaint cost of the timeline and the CPU load view with a full store: 1,000,000 events over
+// 20 contexts, 1600 x 400 pixels, at "View 10us" and "Full Recording". A full repaint renders
+// the lane image (or accumulates the bins) anew; a scroll step reuses the image.
+#include "engine/RecordingEngine.h"
+#include "presentation/Presentation.h"
+#include "target/StreamWriter.h"
+#include "tests/engine/EngineHarness.h"
+#include "views/LoadView.h"
+#include "views/TimeView.h"
+
+#include <QApplication>
+
+#include <benchmark/benchmark.h>
+
+#include <random>
+#include <string>
+
+namespace kavrin {
+namespace {
+
+constexpr uint32_t StoredEvents = 1'000'000;
+constexpr uint32_t Frequency = 100'000'000;
+constexpr uint32_t Tasks = 16;
+constexpr uint32_t Interrupts = 3; // with Idle, the scheduler: 21 contexts... minus one task
+constexpr int Width = 1600;
+constexpr int Height = 400;
+
+// Tasks switching through the scheduler, interrupts, ready events, API calls and messages,
+// about 45 s long.
+StreamWriter recording() {
+    StreamWriter w;
+    w.reserve(size_t(StoredEvents) * 6);
+    std::minstd_rand generator(11);
+    auto random = [&generator](uint32_t n) { return uint32_t(generator()) % n; };
+    w.start(0);
+    w.systemInfo(Frequency, Frequency, 0, 0, 0);
+    for (uint32_t task = 1; task < Tasks; ++task)
+        w.taskInfo(task, 10 + task, "Task " + std::to_string(task), 10);
+    uint32_t events = 1 + Tasks;
+    while (events + 8 <= StoredEvents) {
+        const uint32_t task = 1 + random(Tasks - 1);
+        w.taskReady(task, 300 + random(2000));
+        w.taskRun(task, 100 + random(500));
+        const uint32_t call = 40 + random(8);
+        w.api(call, {random(100)}, 200);
+        w.apiEndValue(call, 0, 100 + random(300));
+        w.isrEnter(16 + random(Interrupts), 500 + random(1000));
+        w.isrExit(100 + random(200));
+        if (random(8) == 0)
+            w.logOutput("tick", random(3), 0, std::span<const uint32_t>(), 50);
+        else
+            w.systemIdle(100);
+        w.taskStop(500 + random(2000));
+        events += 8;
+    }
+    return w;
+}
+
+struct Scene {
+    Scene() {
+        const StreamWriter w = recording();
+        engine.registerBuiltInContexts();
+        test::decodeAll(engine, w.bytes());
+        engine.dataProcess(engine.staging.count());
+        engine.contextList.rebuild(engine.tracker);
+        presentation.timeBase.setFrequency(Frequency);
+        time.resize(Width, Height);
+        load.resize(Width, Height);
+        connectSelection();
+        time.index();
+    }
+    void connectSelection() {
+        QObject::connect(&time, &TimeView::selectRow, &time, &TimeView::selectionChanged);
+        time.selectionChanged(int(engine.store.rowCount() / 2));
+    }
+    RecordingEngine engine;
+    Presentation presentation;
+    ViewOptions options;
+    TimeView time{engine, presentation, options};
+    LoadView load{engine, presentation, options, time};
+};
+
+Scene& scene() {
+    static Scene shared;
+    return shared;
+}
+
+void setZoom(benchmark::State& state, Scene& s) {
+    s.time.setZoomRow(int(state.range(0)));
+    state.SetLabel(ZoomLevels[size_t(state.range(0))].label);
+    state.counters["events"] = double(s.engine.store.total());
+    state.counters["contexts"] = double(s.engine.contextList.rows().size());
+}
+
+void TimelineFullRepaint(benchmark::State& state) {
+    Scene& s = scene();
+    setZoom(state, s);
+    int level = 0;
+    for (auto _ : state) {
+        // A changed preference invalidates the lane image, so every grab renders it.
+        s.options.preferences.indicatorLevel = level ^= 1;
+        benchmark::DoNotOptimize(s.time.grab());
+    }
+}
+
+void TimelineScrollStep(benchmark::State& state) {
+    Scene& s = scene();
+    setZoom(state, s);
+    int direction = 0;
+    for (auto _ : state) {
+        if ((direction++ / 20) % 2)
+            s.time.scrollRight();
+        else
+            s.time.scrollLeft();
+        benchmark::DoNotOptimize(s.time.grab());
+    }
+}
+
+void CpuLoadFullRepaint(benchmark::State& state) {
+    Scene& s = scene();
+    setZoom(state, s);
+    int bins = 0;
+    for (auto _ : state) {
+        // A changed bin count makes every grab accumulate anew.
+        s.load.setBinCount((bins ^= 1) ? 200 : 100);
+        benchmark::DoNotOptimize(s.load.grab());
+    }
+}
+
+BENCHMARK(TimelineFullRepaint)->Arg(0)->Arg(FullRecordingZoom)->Unit(benchmark::kMillisecond);
+BENCHMARK(TimelineScrollStep)->Arg(0)->Arg(FullRecordingZoom)->Unit(benchmark::kMillisecond);
+BENCHMARK(CpuLoadFullRepaint)->Arg(0)->Arg(FullRecordingZoom)->Unit(benchmark::kMillisecond);
+
+} // namespace
+} // namespace kavrin
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
