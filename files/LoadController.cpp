@@ -56,6 +56,7 @@ void LoadController::loadFile() {
 
 void LoadController::startPass(Pass pass, uint32_t first, uint32_t count) {
     pass_ = pass;
+    requested_ = count;
     emit TriggerLoad(first, count, true);
 }
 
@@ -204,6 +205,10 @@ void LoadController::OnLoadingFinished(uint First, uint Last, bool Appending) {
         return;
     }
     pass_ = Pass::None;
+    // A pass that ends short met the end of what can be decoded (the file may also have
+    // changed since the analysis): no step may go further.
+    if (Last - First < requested_)
+        eventsInFile_ = std::min(eventsInFile_, session_.engine.nextIndex);
     emit logInfo(QStringLiteral("%1 Events loaded.").arg(Last - First));
     emit passFinished(finished, First, Last);
     runQueuedStep();

@@ -81,6 +81,7 @@ private:
     LoadSession& session_;
     RecordProperties& properties_;
     Pass pass_ = Pass::None;
+    uint32_t requested_ = 0; // events asked of the running pass
     QList<Pass> queuedSteps_;
     bool progressShown_ = false;
     uint progressMaximum_ = 0;

@@ -1,0 +1,79 @@
+// Whole data files (header and stream) through the analysis pass, the load pass, window
+// steps and saving. The passes run synchronously: worker and controller are connected
+// directly, so a chunk is processed as soon as it is emitted.
+#include "engine/RecordingEngine.h"
+#include "files/DataFileWriter.h"
+#include "files/FileLoadWorker.h"
+#include "files/LoadController.h"
+#include "files/LoadedDataFile.h"
+#include "files/RecordProperties.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cstdint>
+#include <cstdlib>
+
+using namespace kavrin;
+
+namespace {
+
+QString scratchPath(const char* name) {
+    return QDir::tempPath() +
+           QStringLiteral("/kavrin-fuzz-%1-%2").arg(qint64(getpid())).arg(QLatin1String(name));
+}
+
+void connectDirectly(LoadController& controller, FileLoadWorker& worker) {
+    QObject::connect(&controller, &LoadController::TriggerLoad, &worker, &FileLoadWorker::LoadData);
+    QObject::connect(&worker, &FileLoadWorker::LoadingStarted, &controller,
+                     &LoadController::OnLoadingStarted);
+    QObject::connect(&worker, &FileLoadWorker::DataLoaded, &controller,
+                     &LoadController::OnDataLoaded);
+    QObject::connect(&worker, &FileLoadWorker::LoadingFinished, &controller,
+                     &LoadController::OnLoadingFinished);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static const QString input = scratchPath("in.KVDat");
+    static const QString output = scratchPath("out.KVDat");
+    {
+        QFile file(input);
+        if (!file.open(QIODevice::WriteOnly) ||
+            file.write(reinterpret_cast<const char*>(data), qint64(size)) != qint64(size))
+            std::abort();
+    }
+
+    RecordingEngine engine;
+    LoadedDataFile dataFile;
+    RecordProperties properties;
+    LoadSession session(engine, dataFile);
+    LoadController controller(session, properties);
+    FileLoadWorker worker(session);
+    connectDirectly(controller, worker);
+
+    engine.resetAll();
+    engine.registerBuiltInContexts();
+    if (!controller.analyzeFile(input))
+        std::abort(); // the file was just written
+    if (controller.busy())
+        std::abort(); // direct connections finish both passes inside analyzeFile
+    while (controller.loadDataAfter()) {
+    }
+    controller.loadDataBefore();
+
+    // What is saved is the header and the stream exactly as read.
+    if (!saveDataFile(output, &properties, {.loadedFile = &dataFile}).saved)
+        std::abort();
+    QFile saved(output);
+    if (!saved.open(QIODevice::ReadOnly))
+        std::abort();
+    const QByteArray bytes = saved.readAll();
+    const uint32_t headerLength = dataFile.headerLength();
+    const QByteArray stream(reinterpret_cast<const char*>(data) + headerLength,
+                            qsizetype(size - headerLength));
+    if (dataFile.isLoaded() && !bytes.endsWith(stream))
+        std::abort();
+    return 0;
+}
