@@ -128,7 +128,10 @@ void LaneRenderer::markActivity(const LaneScene& scene, int width) {
                 unified = slot;
             const Slot before = index.slotBefore(e);
             const int fromLane = laneOf(before);
-            if (before != slot && double(index.timeNs(e)) >= from && fromLane > 0 && lane > 0 &&
+            // Switch lines only where every event of the column is seen; sampled columns
+            // would be a solid block of lines.
+            if (stride == 1 && before != slot && double(index.timeNs(e)) >= from && fromLane > 0 &&
+                lane > 0 &&
                 (switches_.empty() || switches_.back().x != column ||
                  switches_.back().fromLane != fromLane || switches_.back().toLane != lane))
                 switches_.push_back({column, fromLane, lane});

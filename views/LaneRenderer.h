@@ -64,8 +64,9 @@ inline constexpr Argb ErrorMark = opaque(0xE00000);
 inline constexpr Argb MessageMark = opaque(0x707070);
 
 // Renders context activity, task tints, ready bars, switch lines and marks. Work per pixel
-// column is bounded: a column covering many events samples a fixed number of them, and marks
-// skip to the next column once one is drawn. The scratch buffers are kept between calls.
+// column is bounded: a column covering many events samples a fixed number of them (and shows
+// no switch lines), and marks skip to the next column once a few are drawn. The scratch
+// buffers are kept between calls.
 class LaneRenderer {
 public:
     void render(const LaneScene& scene, PixelCanvas& canvas);
