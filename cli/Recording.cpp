@@ -92,8 +92,8 @@ QString Recording::streamStopText() const {
     case StreamStop::ReadError:
         return {};
     case StreamStop::NoStartPacket:
-        return QStringLiteral("the stream has no Start packet: nothing is decodable from offset "
-                              "%1 (event index 0)")
+        return QStringLiteral("the stream has no Start packet: nothing is decodable from stream "
+                              "offset 0 (file offset %1, event index 0)")
             .arg(stop.offset);
     case StreamStop::InvalidPacket:
         why = "invalid packet";
@@ -105,7 +105,9 @@ QString Recording::streamStopText() const {
         why = "out of memory";
         break;
     }
-    return QStringLiteral("the stream stops being decodable at offset %1 (event index %2): %3")
+    return QStringLiteral("the stream stops being decodable at stream offset %1 (file offset %2, "
+                          "event index %3): %4")
+        .arg(stop.offset - file_.headerLength())
         .arg(stop.offset)
         .arg(stop.eventIndex)
         .arg(QLatin1String(why));

@@ -5,7 +5,8 @@
 #
 # Variables: CLI, GEN, WORK, NAME, GEN_ARGS (list), CLI_ARGS (list; @FILE@ and @OUT@ are
 # replaced), GOLDEN (path, optional), EXIT (default 0), STDERR (regex, optional),
-# TRUNCATE (bytes to keep of the recording, optional).
+# TRUNCATE (bytes to keep of the recording, optional), SKIP (bytes to drop from its start,
+# optional).
 
 file(MAKE_DIRECTORY ${WORK})
 set(recording ${WORK}/${NAME}.KVDat)
@@ -18,6 +19,11 @@ if(GEN_ARGS)
     if(NOT gen_status EQUAL 0)
         message(FATAL_ERROR "kavrin-gen failed: ${gen_error}")
     endif()
+endif()
+if(SKIP)
+    math(EXPR first "${SKIP} + 1")
+    execute_process(COMMAND tail -c +${first} ${recording} OUTPUT_FILE ${recording}.cut)
+    file(RENAME ${recording}.cut ${recording})
 endif()
 if(TRUNCATE)
     execute_process(COMMAND head -c ${TRUNCATE} ${recording} OUTPUT_FILE ${recording}.cut)
