@@ -4,8 +4,6 @@
 #include "files/LoadSession.h"
 #include "files/LoadedDataFile.h"
 
-#include <QThread>
-
 #include <algorithm>
 
 namespace kavrin {
@@ -52,15 +50,10 @@ void FileLoadWorker::LoadData(uint FirstEvent, uint NumEvents, bool Append) {
             break;
         }
         if (result == 0) {
-            if (current > chunkStart)
-                emitChunk();
-            if (!engine.staging.full() && file.position() < file.fileSize()) {
+            // Data left but no record slot: the staging buffer could not grow.
+            if (file.position() < file.fileSize())
                 stopAt(StreamStop::OutOfMemory);
-                break;
-            }
-            // The GUI thread is still working through a full staging buffer.
-            QThread::msleep(1);
-            continue;
+            break;
         }
         remaining -= uint32_t(result);
         current += uint32_t(result);
