@@ -24,6 +24,8 @@ struct Views {
         QObject::connect(&time, &TimeView::selectRow, &time, &TimeView::selectionChanged);
         time.resize(600, 300);
         load.resize(600, 200);
+        time.show();
+        load.show();
         time.setScrollBar(&scrollBar);
     }
     test::ViewsFixture fixture;
@@ -76,6 +78,7 @@ private slots:
     void referencesToggle();
     void goCommandsAtTheEndsDoNothing();
     void timelineDrawsLanesAndCursor();
+    void clicksSetTheCursorAndDragsMoveTheSelection();
     void loadViewStacksSharesOfTheWindow();
     void loadViewWithoutEventsDrawsOnlyLabels();
 };
@@ -235,6 +238,38 @@ void ViewWidgetsTest::timelineDrawsLanesAndCursor() {
     // The cursor line at t = 0, blue from y = 24 down.
     QCOMPARE(image.pixel(xOf(0), contents.top() + 26) & 0xFFFFFF, 0x0000D0u);
     QCOMPARE(image.pixel(xOf(0), contents.bottom() - 20) & 0xFFFFFF, 0x0000D0u);
+}
+
+void ViewWidgetsTest::clicksSetTheCursorAndDragsMoveTheSelection() {
+    auto views = smallViews();
+    TimeView& time = views->time;
+    time.setZoomRow(FullRecordingZoom); // 1300 ns
+    time.selectionChanged(3);           // t = 0: the window is [0, 1300 ns]
+    const QRect contents = time.contentsRect();
+    const int left = contents.left() + views->options.nameColumnWidth + LaneLeftMargin;
+    const int width = time.timeWindow().drawingWidth;
+    auto xOf = [&](uint64_t ns) { return left + int(double(ns) * width / 1300.0); };
+    const int y = contents.top() + 100;
+
+    QSignalSpy cursor(&time, &TimeView::cursorPositionChanged);
+    QTest::mouseClick(&time, Qt::LeftButton, {}, QPoint(left + width / 2 + 3, y));
+    QCOMPARE(views->options.cursorPosition, 5);
+    QCOMPARE(cursor.count(), 1);
+    QTest::mouseClick(&time, Qt::LeftButton, {}, QPoint(contents.left() + 60, 10)); // axis band
+    QCOMPARE(views->options.cursorPosition, 5);
+
+    QTest::mouseDClick(&time, Qt::LeftButton, {}, QPoint(xOf(900), y));
+    QCOMPARE(time.selectedRow(), 9); // Task Run Beta at 800 ns spans 900 ns
+    QCOMPARE(time.scrollOffset(), int64_t(0));
+
+    // Dragging the content 250 ns to the left moves the cursor line 250 ns later.
+    const int from = xOf(600);
+    QTest::mousePress(&time, Qt::LeftButton, {}, QPoint(from, y));
+    QTest::mouseMove(&time, QPoint(from - (xOf(250) - xOf(0)), y));
+    QTest::mouseRelease(&time, Qt::LeftButton, {}, QPoint(from - (xOf(250) - xOf(0)), y));
+    QCOMPARE(time.selectedRow(), 10); // Task Stop at 1000 ns
+    QVERIFY(std::abs(time.scrollOffset() - 50) < 5);
+    QCOMPARE(views->options.cursorPosition, 5); // a drag is no click
 }
 
 void ViewWidgetsTest::loadViewStacksSharesOfTheWindow() {
