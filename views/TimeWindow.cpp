@@ -8,8 +8,9 @@
 namespace kavrin {
 
 void TimeWindow::setSpan(uint64_t ns) {
-    spanNs = std::max<uint64_t>(ns, 1);
-    nsPerPixel = double(spanNs) / double(drawingWidth);
+    // A recording of no length has a window of none; its pixels still need a width.
+    spanNs = ns;
+    nsPerPixel = double(std::max<uint64_t>(ns, 1)) / double(drawingWidth);
     pixelsPerSecond = 1e9 / nsPerPixel;
 }
 

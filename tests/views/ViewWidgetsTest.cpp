@@ -81,6 +81,7 @@ private slots:
     void clicksSetTheCursorAndDragsMoveTheSelection();
     void loadViewStacksSharesOfTheWindow();
     void loadViewWithoutEventsDrawsOnlyLabels();
+    void recordingWithoutDurationHasNoLoad();
 };
 
 void ViewWidgetsTest::fullRecordingShowsAtMost120Seconds() {
@@ -304,6 +305,20 @@ void ViewWidgetsTest::loadViewWithoutEventsDrawsOnlyLabels() {
             drawn += QColor(image.pixel(x, y)) != base;
     QCOMPARE(drawn, 0);
     QCOMPARE(views.time.viewWindow().has_value(), false);
+}
+
+void ViewWidgetsTest::recordingWithoutDurationHasNoLoad() {
+    StreamWriter w;
+    w.start(0);
+    w.systemInfo(1'000'000'000, 1'000'000'000, 0, 0, 0);
+    w.taskRun(Alpha, 0);
+    Views views(w);
+    views.time.selectionChanged(2);
+    views.time.setZoomRow(FullRecordingZoom);
+    QCOMPARE(views.time.timeWindow().spanNs, 0ull);
+    views.load.grab();
+    QCOMPARE(views.load.bins().outcome, CpuLoadBins::Outcome::NoDuration);
+    QVERIFY(!views.time.grab().isNull()); // paints without dividing by zero
 }
 
 } // namespace kavrin
