@@ -22,6 +22,24 @@ constexpr uint32_t InterruptsPerDescription = 8;
 constexpr uint32_t DescriptionPeriod = 5;
 constexpr uint32_t TaskListPeriod = 30;
 constexpr uint32_t TimePeriod = 60;
+
+// value * multiplier / divisor without overflowing 64 bits on the way.
+uint64_t scaled(uint64_t value, uint64_t multiplier, uint64_t divisor) {
+    return value / divisor * multiplier + value % divisor * multiplier / divisor;
+}
+
+// Marks the packets written meanwhile as answers to the host: they are never lost.
+class Answering {
+public:
+    explicit Answering(bool& flag) : flag_(flag), previous_(flag) { flag_ = true; }
+    ~Answering() { flag_ = previous_; }
+    Answering(const Answering&) = delete;
+    Answering& operator=(const Answering&) = delete;
+
+private:
+    bool& flag_;
+    bool previous_;
+};
 } // namespace
 
 FirmwareModel::FirmwareModel(Scenario scenario, uint64_t seed)
@@ -45,19 +63,17 @@ FirmwareModel::FirmwareModel(Scenario scenario, uint64_t seed)
 }
 
 uint64_t FirmwareModel::ticks(uint64_t micros) const {
-    return micros * scenario_.timestampFrequency / 1'000'000;
+    return scaled(micros, scenario_.timestampFrequency, 1'000'000);
 }
 
 // ---- Packet output -------------------------------------------------------------------------
 
 bool FirmwareModel::losing() {
+    if (burstLeft_ == 0 && scenario_.overflowEvery && random_.below(scenario_.overflowEvery) == 0)
+        burstLeft_ = scenario_.overflowBurst;
     if (burstLeft_ > 0) {
         --burstLeft_;
         return true;
-    }
-    if (scenario_.overflowEvery && random_.below(scenario_.overflowEvery) == 0) {
-        burstLeft_ = scenario_.overflowBurst;
-        return burstLeft_ > 0 && (--burstLeft_, true);
     }
     return ringFull_;
 }
@@ -67,7 +83,7 @@ FirmwareModel::Packet FirmwareModel::packet() {
         discard_.clear();
         return {&discard_, 0};
     }
-    if (losing()) {
+    if (!answering_ && losing()) {
         ++dropped_;
         overflowPending_ = true;
         discard_.clear();
@@ -145,6 +161,7 @@ void FirmwareModel::startRecording(StreamWriter& out) {
     out_ = &out;
     if (recording_)
         return;
+    const Answering answering(answering_);
     recording_ = true;
     lastWritten_ = now_;
     nextSecond_ = now_ + scenario_.timestampFrequency;
@@ -172,6 +189,7 @@ void FirmwareModel::stopRecording(StreamWriter& out) {
     out_ = &out;
     if (!recording_)
         return;
+    const Answering answering(answering_);
     Packet p = packet();
     p->stop(p.delta);
     recording_ = false;
@@ -179,16 +197,18 @@ void FirmwareModel::stopRecording(StreamWriter& out) {
 
 void FirmwareModel::sendTargetTime(StreamWriter& out) {
     out_ = &out;
-    const uint64_t micros = now_ * 1'000'000 / scenario_.timestampFrequency;
+    const Answering answering(answering_);
+    const uint64_t micros = scaled(now_, 1'000'000, scenario_.timestampFrequency);
     Packet p = packet();
     p->targetTimeUs(micros, p.delta);
-    const uint64_t cycles = now_ * scenario_.cpuFrequency / scenario_.timestampFrequency;
+    const uint64_t cycles = scaled(now_, scenario_.cpuFrequency, scenario_.timestampFrequency);
     p = packet();
     p->targetTimeCycles(uint32_t(cycles), p.delta);
 }
 
 void FirmwareModel::sendTaskList(StreamWriter& out) {
     out_ = &out;
+    const Answering answering(answering_);
     for (size_t i = 0; i < tasks_.size(); ++i) {
         const TaskConfig& config = scenario_.tasks[i];
         Packet p = packet();
@@ -206,6 +226,7 @@ void FirmwareModel::sendTaskList(StreamWriter& out) {
 
 void FirmwareModel::sendSystemDescription(StreamWriter& out) {
     out_ = &out;
+    const Answering answering(answering_);
     std::string text = "N=" + scenario_.application + ",O=Tessera,D=" + scenario_.device;
     Packet p = packet();
     p->systemDescription(text, p.delta);
@@ -226,6 +247,7 @@ void FirmwareModel::sendSystemDescription(StreamWriter& out) {
 
 void FirmwareModel::sendModuleCount(StreamWriter& out) {
     out_ = &out;
+    const Answering answering(answering_);
     Packet p = packet();
     p->moduleInformation(moduleCount(), p.delta);
 }
@@ -234,6 +256,7 @@ void FirmwareModel::sendModuleDescription(uint32_t module, StreamWriter& out) {
     out_ = &out;
     if (module >= moduleCount())
         return;
+    const Answering answering(answering_);
     Packet p = packet();
     p->moduleDescription(module, tessera::ModuleOffset, tessera::ModuleDescription, p.delta);
 }

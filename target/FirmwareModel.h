@@ -32,8 +32,9 @@ public:
     // the packets it causes; none while not recording.
     void step(StreamWriter& out);
 
-    // While set, packets are lost and counted; the next packet written afterwards is an
-    // Overflow packet with the running count. The live target sets it while its ring is full.
+    // While set, packets are lost and counted (answers to the host excepted); the next packet
+    // written afterwards is an Overflow packet with the running count. The live target sets
+    // it while its ring is full.
     void setDropping(bool dropping) { ringFull_ = dropping; }
     // Acts as the host would: asks for the descriptions, task list and time periodically.
     void setHostRequests(bool enabled) { hostRequests_ = enabled; }
@@ -112,6 +113,7 @@ private:
     StreamWriter discard_;
     bool recording_ = false;
     bool ringFull_ = false;
+    bool answering_ = false; // packets that answer the host are never lost
     uint32_t burstLeft_ = 0;
     bool overflowPending_ = false;
     uint32_t dropped_ = 0;

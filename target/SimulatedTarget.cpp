@@ -107,8 +107,6 @@ void SimulatedTarget::serveCommands() {
 }
 
 void SimulatedTarget::obey(uint8_t command) {
-    // Answers are never lost: emit() waits for room instead.
-    model_.setDropping(false);
     chunk_.clear();
     if (moduleRequest_) {
         moduleRequest_ = false;

@@ -181,3 +181,25 @@ TEST(GeneratedStream, OverflowScenarioCountsTheEventsItLost) {
     EXPECT_LE(lastCount, model.packetsDropped());
     EXPECT_GE(lastCount + model.scenario().overflowBurst, model.packetsDropped());
 }
+
+TEST(GeneratedStream, AnswersToTheHostAreNeverLost) {
+    // A firmware that loses nearly everything still starts, describes itself and stops.
+    Scenario scenario;
+    builtInScenario("control", scenario);
+    scenario.overflowEvery = 1;
+    scenario.overflowBurst = 1000;
+    FirmwareModel model(std::move(scenario), 5);
+    StreamWriter out;
+    generateRecording(model, 100, out);
+    ASSERT_GT(model.packetsDropped(), 1000u);
+
+    Analysed a(out);
+    EXPECT_EQ(a.lastResult, DecodeNoData);
+    EXPECT_EQ(a.engine.store.first()->record.id, StartEvent);
+    EXPECT_EQ(a.eventsById[SystemInfoEvent], 1u);
+    EXPECT_GE(a.eventsById[TaskInfoEvent], 5u);
+    EXPECT_EQ(a.eventsById[TaskInfoEvent] % 5, 0u); // whole task lists
+    EXPECT_GE(a.eventsById[SystemDescriptionEvent], 2u);
+    EXPECT_EQ(a.eventsById[StopEvent], 1u);
+    EXPECT_EQ(a.engine.lastNode->record.id, StopEvent);
+}
