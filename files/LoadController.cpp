@@ -108,6 +108,10 @@ bool LoadController::loadDataBefore() {
     engine.nextIndex = start;
     engine.lastNodeTime = checkpoint->lastTime;
     engine.resumeAtCheckpoint(start);
+    // Event 0 has no event before it to take the time from, and the target time that rebased
+    // it on the first pass is not applied again: decoding goes on from its stored time.
+    if (start == 0)
+        engine.decoder.setRunningTime(checkpoint->record.timestamp);
     emit windowChanged();
     startPass(Pass::Backward, start, std::min(WindowSize - 1, eventsInFile_ - start));
     return true;

@@ -117,6 +117,7 @@ TEST(LoadPass, WindowMovesThroughALongRecordingFromCheckpoints) {
     EXPECT_EQ(h.engine.nextIndex, 1'000'000u);
     EXPECT_EQ(h.engine.firstIndex, 100'000u);
     EXPECT_EQ(h.lastStored(), 999'999u);
+    const std::vector<EventFacts> firstWindow = storedFacts(h.engine, 100'000, 150'000);
 
     // Forward: events 1,000,000 to 1,099,999 are appended.
     ASSERT_TRUE(h.after());
@@ -137,6 +138,12 @@ TEST(LoadPass, WindowMovesThroughALongRecordingFromCheckpoints) {
 
     // The same events, reached from a checkpoint, carry the same contexts, times and spans.
     EXPECT_TRUE(storedFacts(h.engine, 900'000, 1'000'000) == straight);
+
+    // Back to the start of the recording, where the target time rebased the first events.
+    ASSERT_TRUE(h.before());
+    EXPECT_EQ(h.firstStored(), 0u);
+    EXPECT_TRUE(storedFacts(h.engine, 100'000, 150'000) == firstWindow);
+    EXPECT_FALSE(h.before());
 
     // And moving forward again continues from where the stored events end.
     while (h.lastStored() < 1'099'999u)
