@@ -143,12 +143,7 @@ const std::vector<Argb>& LaneRenderer::barRows(Slot slot, const ColourScheme& sc
     BarRows& bar = barRows_[slot];
     if (bar.height != height) {
         bar.height = height;
-        bar.rows.resize(size_t(std::max(height, 0)));
-        for (int row = 0; row < height; ++row)
-            bar.rows[size_t(row)] =
-                row == 0 || row == height - 1
-                    ? scheme.dark
-                    : interpolate(scheme.light, scheme.middle, row, std::max(height - 1, 1));
+        gradientRows(scheme.light, scheme.middle, scheme.dark, height, bar.rows);
     }
     return bar.rows;
 }

@@ -37,6 +37,16 @@ Argb interpolate(Argb from, Argb to, int step, int steps) {
     return result;
 }
 
+void gradientRows(Argb top, Argb bottom, std::optional<Argb> border, int height,
+                  std::vector<Argb>& rows) {
+    rows.resize(size_t(std::max(height, 0)));
+    const int steps = std::max(height - 1, 1);
+    for (int row = 0; row < height; ++row)
+        rows[size_t(row)] = border && (row == 0 || row == height - 1)
+                                ? *border
+                                : interpolate(top, bottom, row, steps);
+}
+
 void PixelCanvas::blendRow(uint32_t* row, int x0, int x1, Argb colour) {
     const uint32_t alpha = colour >> 24;
     if (alpha == 255) {
@@ -58,16 +68,6 @@ void PixelCanvas::fillRect(int x0, int y0, int x1, int y1, Argb colour) {
         blendRow(bits_ + y * stride_, x0, x1, colour);
 }
 
-void PixelCanvas::verticalGradient(int x0, int y0, int x1, int y1, Argb top, Argb bottom) {
-    const int steps = std::max(y1 - y0 - 1, 1);
-    const int firstRow = std::max(y0, 0);
-    const int endRow = std::min(y1, height_);
-    x0 = std::max(x0, 0);
-    x1 = std::min(x1, width_);
-    for (int y = firstRow; y < endRow && x0 < x1; ++y)
-        blendRow(bits_ + y * stride_, x0, x1, interpolate(top, bottom, y - y0, steps));
-}
-
 void PixelCanvas::fillRows(int x0, int x1, int y0, std::span<const Argb> rowColours) {
     const int firstRow = std::max(y0, 0);
     const int endRow = std::min(y0 + int(rowColours.size()), height_);
@@ -75,21 +75,6 @@ void PixelCanvas::fillRows(int x0, int x1, int y0, std::span<const Argb> rowColo
     x1 = std::min(x1, width_);
     for (int y = firstRow; y < endRow && x0 < x1; ++y)
         blendRow(bits_ + y * stride_, x0, x1, rowColours[size_t(y - y0)]);
-}
-
-void PixelCanvas::frame(int x0, int y0, int x1, int y1, Argb colour, unsigned edges) {
-    if (x1 <= x0 || y1 <= y0)
-        return;
-    if (edges & TopEdge)
-        horizontalLine(x0, x1, y0, colour);
-    if ((edges & BottomEdge) && y1 - 1 > y0)
-        horizontalLine(x0, x1, y1 - 1, colour);
-    const int innerTop = (edges & TopEdge) ? y0 + 1 : y0;
-    const int innerBottom = (edges & BottomEdge) ? y1 - 1 : y1;
-    if (edges & LeftEdge)
-        verticalLine(x0, innerTop, innerBottom, colour);
-    if ((edges & RightEdge) && x1 - 1 > x0)
-        verticalLine(x1 - 1, innerTop, innerBottom, colour);
 }
 
 } // namespace kavrin

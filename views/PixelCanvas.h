@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
+#include <vector>
 
 namespace kavrin {
 
@@ -20,14 +22,10 @@ Argb blendOver(Argb destination, Argb source);
 // Channel-wise interpolation: `step` of `steps` from `from` towards `to` (steps > 0).
 Argb interpolate(Argb from, Argb to, int step, int steps);
 
-// Edges of a frame.
-enum FrameEdge : unsigned {
-    TopEdge = 1,
-    BottomEdge = 2,
-    LeftEdge = 4,
-    RightEdge = 8,
-    AllEdges = 15,
-};
+// Row colours of a bar `height` pixels high: a vertical gradient from `top` in its first row
+// to `bottom` in its last, the two end rows in `border` when given. Drawn with fillRows.
+void gradientRows(Argb top, Argb bottom, std::optional<Argb> border, int height,
+                  std::vector<Argb>& rows);
 
 // Direct drawing into 32-bit pixels (a QImage's bits, or any buffer). Rectangles are half-open,
 // [x0, x1) x [y0, y1); everything is clipped to the canvas, so any coordinates are safe.
@@ -42,15 +40,9 @@ public:
 
     void fill(Argb colour) { fillRect(0, 0, width_, height_, colour); }
     void fillRect(int x0, int y0, int x1, int y1, Argb colour);
-    // Colour runs from `top` in the first row of the rectangle to `bottom` in its last one;
-    // clipping does not change the colour of the rows that remain.
-    void verticalGradient(int x0, int y0, int x1, int y1, Argb top, Argb bottom);
-    void horizontalLine(int x0, int x1, int y, Argb colour) { fillRect(x0, y, x1, y + 1, colour); }
-    void verticalLine(int x, int y0, int y1, Argb colour) { fillRect(x, y0, x + 1, y1, colour); }
     // Row y0 + i of [x0, x1) gets rowColours[i]: a precomputed gradient, drawn many times.
     void fillRows(int x0, int x1, int y0, std::span<const Argb> rowColours);
-    // One-pixel border inside the rectangle on the chosen edges.
-    void frame(int x0, int y0, int x1, int y1, Argb colour, unsigned edges = AllEdges);
+    void verticalLine(int x, int y0, int y1, Argb colour) { fillRect(x, y0, x + 1, y1, colour); }
 
 private:
     void blendRow(uint32_t* row, int x0, int x1, Argb colour);

@@ -50,28 +50,42 @@ TEST(PixelCanvasTest, RectanglesAreClippedAtEveryEdge) {
     g.canvas.fillRect(5, 5, 2, 2, Red);       // reversed
     g.canvas.verticalLine(-1, -10, 100, Red); // lines beside the canvas
     g.canvas.verticalLine(10, -10, 100, Red);
-    g.canvas.horizontalLine(-10, 100, -1, Red);
-    g.canvas.horizontalLine(-10, 100, 10, Red);
-    g.canvas.verticalGradient(-10, -10, 100, 100, Red, White);
+    std::vector<Argb> rows;
+    gradientRows(Red, White, std::nullopt, 30, rows);
+    g.canvas.fillRows(-10, 100, -10, rows); // rows above, below and beside
+    g.canvas.fillRows(-10, 100, 10, rows);
+    g.canvas.fillRows(-10, 100, -40, rows);
     EXPECT_TRUE(g.guardsIntact());
 }
 
 TEST(PixelCanvasTest, GradientsRunFromTopToBottomRowAndKeepColoursWhenClipped) {
     GuardedCanvas g;
-    g.canvas.verticalGradient(2, 0, 3, 5, opaque(0x000000), opaque(0x0000FF));
+    std::vector<Argb> rows;
+    gradientRows(opaque(0x000000), opaque(0x0000FF), std::nullopt, 5, rows);
+    g.canvas.fillRows(2, 3, 0, rows);
     EXPECT_EQ(g.canvas.pixel(2, 0), opaque(0x000000));
     EXPECT_EQ(g.canvas.pixel(2, 2), opaque(0x00007F)); // 255 * 2 / 4
     EXPECT_EQ(g.canvas.pixel(2, 4), opaque(0x0000FF));
     EXPECT_EQ(g.canvas.pixel(2, 5), White);
 
     // The same bar starting two rows above the canvas: row 0 shows its third row.
-    g.canvas.verticalGradient(4, -2, 5, 3, opaque(0x000000), opaque(0x0000FF));
+    g.canvas.fillRows(4, 5, -2, rows);
     EXPECT_EQ(g.canvas.pixel(4, 0), opaque(0x00007F));
     EXPECT_EQ(g.canvas.pixel(4, 2), opaque(0x0000FF));
+    EXPECT_EQ(g.canvas.pixel(4, 3), White);
 
     // Every channel moves on its own.
-    g.canvas.verticalGradient(6, 0, 7, 3, opaque(0x10FF40), opaque(0x3000C0));
+    gradientRows(opaque(0x10FF40), opaque(0x3000C0), std::nullopt, 3, rows);
+    g.canvas.fillRows(6, 7, 0, rows);
     EXPECT_EQ(g.canvas.pixel(6, 1), opaque(0x208080));
+
+    // A border takes the end rows; the rows between keep their gradient colours.
+    gradientRows(opaque(0x000000), opaque(0x0000FF), Red, 5, rows);
+    EXPECT_EQ(rows.front(), Red);
+    EXPECT_EQ(rows[2], opaque(0x00007F));
+    EXPECT_EQ(rows.back(), Red);
+    gradientRows(opaque(0x000000), opaque(0x0000FF), Red, 1, rows);
+    EXPECT_EQ(rows, std::vector<Argb>{Red});
     EXPECT_TRUE(g.guardsIntact());
 }
 
@@ -90,18 +104,6 @@ TEST(PixelCanvasTest, AlphaBlendsEachChannelAndTheResultIsOpaque) {
     g.canvas.fillRect(0, 0, 5, 5, withAlpha(0xFFFFFF, 51));
     EXPECT_EQ(g.canvas.pixel(4, 4), opaque(0x333333));
     EXPECT_EQ(g.canvas.pixel(5, 5), opaque(0x000000));
-}
-
-TEST(PixelCanvasTest, FramesDrawOnlyTheChosenEdges) {
-    GuardedCanvas g;
-    g.canvas.frame(2, 2, 8, 8, Red, TopEdge | BottomEdge | LeftEdge);
-    EXPECT_EQ(g.canvas.pixel(5, 2), Red);
-    EXPECT_EQ(g.canvas.pixel(5, 7), Red);
-    EXPECT_EQ(g.canvas.pixel(2, 5), Red);
-    EXPECT_EQ(g.canvas.pixel(7, 5), White);
-    EXPECT_EQ(g.canvas.pixel(5, 5), White);
-    g.canvas.frame(-3, -3, 13, 13, Red);
-    EXPECT_TRUE(g.guardsIntact());
 }
 
 TEST(ColourSchemesTest, LowByteSelectsTheSchemeAndOtherCodesFallBackByContext) {
