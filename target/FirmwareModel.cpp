@@ -18,6 +18,7 @@ constexpr uint32_t TcbSize = 0x40;
 constexpr uint32_t StackArea = 0x20010000;
 constexpr uint32_t StackStride = 0x800;
 constexpr uint32_t InterruptsPerDescription = 8;
+constexpr uint32_t ResyncSyncs = 5; // ten zero bytes
 // The periods (seconds) at which the host asks for descriptions, task list and time.
 constexpr uint32_t DescriptionPeriod = 5;
 constexpr uint32_t TaskListPeriod = 30;
@@ -166,18 +167,43 @@ void FirmwareModel::startRecording(StreamWriter& out) {
     lastWritten_ = now_;
     nextSecond_ = now_ + scenario_.timestampFrequency;
     seconds_ = 0;
+    announce();
+}
+
+void FirmwareModel::resynchronise(StreamWriter& out) {
+    out_ = &out;
+    if (!recording_)
+        return;
+    const Answering answering(answering_);
+    // The zero run must start right after a non-zero byte, or a reader that looks for it
+    // lands one byte early: the Sync in front of it carries a delta of at least one.
+    Packet p = packet();
+    if (p.delta == 0 && p.writer == out_) {
+        ++now_;
+        lastWritten_ = now_;
+        p.delta = 1;
+    }
+    p->sync(p.delta);
+    for (uint32_t i = 0; i < ResyncSyncs; ++i) {
+        p = packet();
+        p->sync(p.delta);
+    }
+    announce();
+}
+
+void FirmwareModel::announce() {
     Packet p = packet();
     p->start(p.delta);
     p = packet();
     p->systemInfo(scenario_.timestampFrequency, scenario_.cpuFrequency, scenario_.taskIdBase,
                   scenario_.taskIdShift, p.delta);
-    sendTargetTime(out);
-    sendSystemDescription(out);
-    sendModuleCount(out);
+    sendTargetTime(*out_);
+    sendSystemDescription(*out_);
+    sendModuleCount(*out_);
     for (uint32_t module = 0; module < moduleCount(); ++module)
-        sendModuleDescription(module, out);
-    sendTaskList(out);
-    // Tell the host where the recording begins.
+        sendModuleDescription(module, *out_);
+    sendTaskList(*out_);
+    // Where the stream begins, the reader learns what runs.
     p = packet();
     if (running_ >= 0)
         p->taskRun(tasks_[size_t(running_)].id, p.delta);

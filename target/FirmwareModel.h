@@ -27,6 +27,9 @@ public:
     void sendSystemDescription(StreamWriter& out);
     void sendModuleCount(StreamWriter& out);
     void sendModuleDescription(uint32_t module, StreamWriter& out);
+    // A run of ten zero bytes (Sync packets), then Start and everything a reader needs to
+    // know, so that a reader of an overwritten ring can begin there.
+    void resynchronise(StreamWriter& out);
 
     // Runs the firmware to its next happening (an interrupt, a task's next action) and writes
     // the packets it causes; none while not recording.
@@ -77,6 +80,7 @@ private:
     };
 
     Packet packet();
+    void announce();
     bool losing();
     uint64_t ticks(uint64_t micros) const;
 

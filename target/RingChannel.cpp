@@ -44,6 +44,17 @@ int32_t RingChannel::produce(const uint8_t* data, uint32_t size) {
     return int32_t(count);
 }
 
+int32_t RingChannel::discard(uint32_t size) {
+    State state;
+    if (!load(state))
+        return -1;
+    const uint32_t count = std::min(size, state.used());
+    const auto readOffset = uint32_t((uint64_t(state.readOffset) + count) % state.size);
+    if (!memory_.writeWord(descriptor_ + ztx::ReadOffsetField, readOffset))
+        return -1;
+    return int32_t(count);
+}
+
 int32_t RingChannel::consume(uint8_t* out, uint32_t capacity) {
     State state;
     if (!load(state))

@@ -19,6 +19,8 @@ public:
     int32_t produce(const uint8_t* data, uint32_t size);
     // Bytes read (0 when empty), or -1.
     int32_t consume(uint8_t* out, uint32_t capacity);
+    // The producer makes room by dropping up to `size` of the oldest bytes; how many, or -1.
+    int32_t discard(uint32_t size);
     // Free space for the producer, or -1.
     int64_t freeSpace();
     // Bytes waiting for the consumer, or -1.

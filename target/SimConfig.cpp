@@ -30,23 +30,24 @@ bool readNumber(const IniFile& ini, std::string_view section, std::string_view k
     return true;
 }
 
-bool readFlag(const IniFile& ini, std::string_view key, bool& flag, std::string& error) {
+bool readFlag(const IniFile& ini, std::string_view section, std::string_view key, bool& flag,
+              std::string& error) {
     uint32_t value = flag ? 1 : 0;
-    if (!readNumber(ini, "Faults", key, value, error))
+    if (!readNumber(ini, section, key, value, error))
         return false;
     flag = value != 0;
     return true;
 }
 
 bool readFaults(const IniFile& ini, SimFaults& faults, std::string& error) {
-    return readFlag(ini, "OpenFails", faults.openFails, error) &&
-           readFlag(ini, "ConnectFails", faults.connectFails, error) &&
-           readFlag(ini, "NoControlBlock", faults.noControlBlock, error) &&
-           readFlag(ini, "NoKavrinChannel", faults.noKavrinChannel, error) &&
-           readFlag(ini, "ChannelCountFails", faults.channelCountFails, error) &&
+    return readFlag(ini, "Faults", "OpenFails", faults.openFails, error) &&
+           readFlag(ini, "Faults", "ConnectFails", faults.connectFails, error) &&
+           readFlag(ini, "Faults", "NoControlBlock", faults.noControlBlock, error) &&
+           readFlag(ini, "Faults", "NoKavrinChannel", faults.noKavrinChannel, error) &&
+           readFlag(ini, "Faults", "ChannelCountFails", faults.channelCountFails, error) &&
            readNumber(ini, "Faults", "ConnectionLostAfter", faults.connectionLostAfter, error) &&
-           readFlag(ini, "TargetHalted", faults.targetHalted, error) &&
-           readFlag(ini, "SecondConnection", faults.secondConnection, error) &&
+           readFlag(ini, "Faults", "TargetHalted", faults.targetHalted, error) &&
+           readFlag(ini, "Faults", "SecondConnection", faults.secondConnection, error) &&
            readNumber(ini, "Faults", "InvalidPacketAfter", faults.invalidPacketAfter, error);
 }
 
@@ -82,6 +83,8 @@ bool simConfigFromText(std::string_view text, SimConfig& out, std::string& error
         !readNumber(ini, "Target", "Duration", config.durationMillis, error) ||
         !readNumber(ini, "Target", "ControlBlockAddress", config.controlBlockAddress, error) ||
         !readNumber(ini, "Target", "Seed", config.seed, error) ||
+        !readFlag(ini, "Target", "RecordAtBoot", config.recordAtBoot, error) ||
+        !readFlag(ini, "Target", "Overwrite", config.overwrite, error) ||
         !readFaults(ini, config.faults, error))
         return false;
     if (!layout::controlBlockFits(config.controlBlockAddress)) {

@@ -26,7 +26,9 @@ struct SimFaults {
 //             RingSize (bytes of the recorder's up-channel), Duration (milliseconds after
 //             which the firmware stops recording on its own, 0: never),
 //             ControlBlockAddress (in 0x20000000-0x20000FFF or 0x10000000-0x1000FFFF),
-//             Seed, Device
+//             Seed, Device, RecordAtBoot (the firmware records without waiting for the
+//             host's start command), Overwrite (a full ring loses its oldest bytes instead
+//             of new events, for reading the recording later from a halted target)
 //   [Faults]  OpenFails, ConnectFails, NoControlBlock, NoKavrinChannel, ChannelCountFails,
 //             ConnectionLostAfter (bytes), TargetHalted, SecondConnection,
 //             InvalidPacketAfter (bytes)
@@ -39,6 +41,8 @@ struct SimConfig {
     uint32_t durationMillis = 0;
     uint32_t controlBlockAddress = 0x20000400;
     uint32_t seed = 1;
+    bool recordAtBoot = false;
+    bool overwrite = false;
     SimFaults faults;
     std::string source; // what the configuration was read from, to notice a change
 };

@@ -35,6 +35,9 @@ SimulatedTarget::SimulatedTarget(SimConfig config)
       model_(config_.scenario, config_.seed), halted_(config_.faults.targetHalted) {
     chunk_.reserve(64 * 1024);
     setUpControlBlock();
+    nextResync_ = config_.ringSize / 4;
+    if (config_.recordAtBoot && !config_.faults.noControlBlock)
+        obey(StartCommand);
     thread_ = std::thread([this] { run(); });
 }
 
@@ -176,10 +179,19 @@ bool SimulatedTarget::fireStep() {
     // A step writes well below this; with less room left, its packets are lost instead.
     const int64_t margin = std::min<int64_t>(4096, config_.ringSize / 4);
     const int64_t room = RingChannel(memory_, recorderUp_).freeSpace();
-    if (config_.eventRate == 0 && room < margin)
-        return false;
-    model_.setDropping(room < margin);
     chunk_.clear();
+    if (config_.overwrite) {
+        // The ring stays full, emit() drops the oldest bytes; now and then comes a place
+        // where a reader of the overwritten ring can begin.
+        if (bytesWritten_ >= nextResync_) {
+            nextResync_ = bytesWritten_ + config_.ringSize / 4;
+            model_.resynchronise(chunk_);
+        }
+    } else {
+        if (config_.eventRate == 0 && room < margin)
+            return false;
+        model_.setDropping(room < margin);
+    }
     model_.step(chunk_);
     emit();
     return true;
@@ -194,7 +206,7 @@ void SimulatedTarget::emit() {
     }
     // What does not fit waits for the host to make room, as the recorder module does for
     // the few packets that must not be lost (descriptions, Start, Stop); ordinary steps never
-    // get here without room, fireStep saw to that.
+    // get here without room, fireStep saw to that. An overwriting ring drops its oldest bytes.
     RingChannel ring(memory_, recorderUp_);
     const uint8_t* data = chunk_.bytes().data();
     size_t left = chunk_.size();
@@ -205,7 +217,9 @@ void SimulatedTarget::emit() {
         data += written;
         left -= size_t(written);
         bytesWritten_ += uint64_t(written);
-        if (left > 0)
+        if (left > 0 && config_.overwrite)
+            ring.discard(uint32_t(std::min<size_t>(left, config_.ringSize)));
+        else if (left > 0)
             std::this_thread::sleep_for(Slice);
     }
     eventsLost_ = model_.packetsDropped();

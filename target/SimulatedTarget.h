@@ -54,6 +54,7 @@ private:
     uint32_t recorderDown_ = 0;
     bool moduleRequest_ = false; // 0x80 seen, its module number comes next
     bool invalidPacketSent_ = false;
+    uint64_t nextResync_ = 0; // stream bytes at which the overwrite mode resynchronises
     std::chrono::steady_clock::time_point recordingSince_;
     uint64_t packetsAtStart_ = 0;
 

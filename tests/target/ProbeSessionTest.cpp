@@ -256,6 +256,7 @@ TEST(SimConfigText, ReadsTheTargetItsFaultsAndItsScenario) {
     std::string error;
     ASSERT_TRUE(simConfigFromText("[Target]\nScenario=api\nEventRate=5000\nRingSize=0x2000\n"
                                   "Duration=300\nControlBlockAddress=0x10000100\nSeed=9\n"
+                                  "RecordAtBoot=1\nOverwrite=1\n"
                                   "[Faults]\nConnectionLostAfter=123\nTargetHalted=1\n",
                                   config, error))
         << error;
@@ -265,6 +266,8 @@ TEST(SimConfigText, ReadsTheTargetItsFaultsAndItsScenario) {
     EXPECT_EQ(config.durationMillis, 300u);
     EXPECT_EQ(config.controlBlockAddress, 0x10000100u);
     EXPECT_EQ(config.seed, 9u);
+    EXPECT_TRUE(config.recordAtBoot);
+    EXPECT_TRUE(config.overwrite);
     EXPECT_EQ(config.faults.connectionLostAfter, 123u);
     EXPECT_TRUE(config.faults.targetHalted);
     EXPECT_FALSE(config.faults.openFails);
@@ -285,5 +288,68 @@ TEST(SimConfigText, ReadsTheTargetItsFaultsAndItsScenario) {
         SimConfig unchanged = defaultSimConfig();
         EXPECT_FALSE(simConfigFromText(bad, unchanged, error)) << bad;
         EXPECT_FALSE(error.empty()) << bad;
+    }
+}
+
+namespace {
+
+// The recorder channel's ring read out of a halted target as "Read Recorded Data" does: the
+// whole content if it has not wrapped, else from the first run of ten zero bytes on.
+std::vector<uint8_t> recordedData(ProbeSession& probe) {
+    uint32_t descriptor[6];
+    const uint32_t address = 0x20000400 + 24 + 24; // the "Kavrin" up-channel
+    EXPECT_EQ(probe.readMemory(address, sizeof descriptor, descriptor), int(sizeof descriptor));
+    const uint32_t buffer = descriptor[1], size = descriptor[2];
+    const uint32_t write = descriptor[3], read = descriptor[4];
+    std::vector<uint8_t> content;
+    if (read < write) {
+        content.resize(write);
+        EXPECT_EQ(probe.readMemory(buffer, write, content.data()), int(write));
+        return content;
+    }
+    content.resize(size - read + write);
+    EXPECT_EQ(probe.readMemory(buffer + read, size - read, content.data()), int(size - read));
+    EXPECT_EQ(probe.readMemory(buffer, write, content.data() + size - read), int(write));
+    for (size_t i = 0; i + 10 <= content.size(); ++i) {
+        if (std::all_of(content.begin() + i, content.begin() + i + 10,
+                        [](uint8_t b) { return !b; }))
+            return {content.begin() + i, content.end()};
+    }
+    return {};
+}
+
+} // namespace
+
+TEST(ProbeSessionRecordedData, FirmwareRecordingFromBootLeavesAReadableRing) {
+    for (const bool overwrite : {false, true}) {
+        SimConfig config = liveConfig(100'000);
+        config.ringSize = 16 * 1024;
+        config.recordAtBoot = true;
+        config.overwrite = overwrite;
+        ProbeHost host(config);
+        ASSERT_EQ(host.probe.open(), nullptr);
+        ASSERT_EQ(host.probe.connect(), 0);
+        // Wait until the firmware has written the ring over a few times (or filled it).
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        uint32_t readOffset = 0;
+        while (std::chrono::steady_clock::now() < giveUp) {
+            host.probe.readMemory(0x20000400 + 48 + 16, 4, &readOffset);
+            if (overwrite ? readOffset != 0 : host.probe.target()->eventsLost() > 0)
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        host.probe.halt();
+        host.stream = recordedData(host.probe);
+        ASSERT_GT(host.stream.size(), 1000u) << overwrite;
+
+        int32_t result = 0;
+        std::vector<EventRecord> records;
+        auto counts = host.decode(&result, &records);
+        EXPECT_EQ(result, DecodeNoData) << overwrite;
+        ASSERT_FALSE(records.empty());
+        EXPECT_EQ(records.front().id, StartEvent) << overwrite;
+        EXPECT_GE(counts[SystemInfoEvent], 1u);
+        EXPECT_GE(counts[TaskInfoEvent], 5u);
+        EXPECT_GT(counts[IsrEnterEvent], 10u);
     }
 }
