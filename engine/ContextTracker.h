@@ -17,7 +17,8 @@ struct TrackerHooks {
     std::function<void(const char* text)> systemDescription;
     std::function<void(const char* text, uint32_t param2)> moduleDescription;
     std::function<void(const std::string& line)> diagnostic;
-    // An overflow event numbered `number` (index + 1) reports `dropped` lost events.
+    // An overflow event numbered `number` (index + 1) reports `dropped` lost events. Called
+    // after overflowCount counted it and before lastDropCount takes its running total.
     std::function<void(uint32_t number, uint32_t dropped)> overflow;
     // The timestamp frequency of a System Info event.
     std::function<void(uint32_t frequency)> frequency;

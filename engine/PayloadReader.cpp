@@ -39,7 +39,8 @@ std::string PayloadReader::readHexBytes() {
     if (atEnd())
         return {};
     static constexpr char digits[] = "0123456789abcdef";
-    const uint32_t length = std::min<uint32_t>(nextByte(), remaining());
+    const uint32_t claimed = nextByte(); // read before asking what remains
+    const uint32_t length = std::min(claimed, remaining());
     std::string text;
     text.reserve(length * 3);
     for (uint32_t i = 0; i < length; ++i) {

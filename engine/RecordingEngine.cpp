@@ -33,6 +33,7 @@ void RecordingEngine::resetAll() {
     tracker.reset();
     statistics.clear();
     contextList.clear(tracker);
+    contextList.reversePriority = false;
     nextIndex = 0;
     firstIndex = 0;
     lastTimestamp = 0;
