@@ -11,6 +11,7 @@ Recording::Recording(int resolution, bool systemTime, std::FILE* messages)
           std::fprintf(messages, "%s\n", line.toUtf8().constData());
       }),
       progress_(std::make_unique<ProgressLine>(messages)) {
+    connectLoader(controller_, worker_, Qt::DirectConnection);
     presentation_.display.resolution = resolution;
     presentation_.display.systemTime = systemTime;
     wireEngine(engine_, presentation_, log_, {}, QCoreApplication::applicationDirPath());
@@ -42,14 +43,8 @@ Recording::~Recording() = default;
 bool Recording::open(const QString& path, QString* error) {
     if (!controller_.analyzeFile(path, error))
         return false;
-    waitUntilIdle();
     refreshStatistics();
     return true;
-}
-
-void Recording::waitUntilIdle() {
-    while (controller_.busy())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 void Recording::refreshStatistics() {
@@ -65,20 +60,18 @@ void Recording::showProperties() {
 }
 
 bool Recording::stepForward() {
-    const bool started = controller_.loadDataAfter();
-    waitUntilIdle();
-    return started;
+    return controller_.loadDataAfter();
 }
 
 void Recording::rewind() {
-    while (controller_.loadDataBefore())
-        waitUntilIdle();
+    while (controller_.loadDataBefore()) {
+    }
 }
 
 bool Recording::moveTo(uint32_t index) {
     const EventStore& store = engine_.store;
-    while (store.first() && index < store.first()->record.index && controller_.loadDataBefore())
-        waitUntilIdle();
+    while (store.first() && index < store.first()->record.index && controller_.loadDataBefore()) {
+    }
     while (store.last() && index > store.last()->record.index && stepForward()) {
     }
     return store.last() && store.last()->record.index >= index;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/RecordingEngine.h"
+#include "files/FileLoadWorker.h"
 #include "files/LoadController.h"
 #include "files/LoadedDataFile.h"
 #include "files/LoaderThread.h"
@@ -17,7 +18,8 @@ namespace kavrin::cli {
 class ProgressLine;
 
 // A recording opened headless through the same passes as the main window, with the window
-// of stored events movable to any event.
+// of stored events movable to any event. The worker runs on this thread: each pass is done
+// when the call that starts it returns.
 class Recording {
 public:
     // Log lines and the progress line go to `messages` (stderr).
@@ -47,7 +49,6 @@ public:
     const Presentation& presentation() const { return presentation_; }
 
 private:
-    void waitUntilIdle();
     void refreshStatistics();
     void showProperties();
 
@@ -58,8 +59,8 @@ private:
     RecordProperties properties_;
     LoadSession session_{engine_, file_};
     LoadController controller_{session_, properties_};
+    FileLoadWorker worker_{session_};
     std::unique_ptr<ProgressLine> progress_;
-    LoaderThread loader_{session_, controller_};
 };
 
 } // namespace kavrin::cli

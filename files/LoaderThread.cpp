@@ -20,15 +20,15 @@ LoaderThread::~LoaderThread() {
     thread_.wait();
 }
 
-void connectLoader(LoadController& controller, FileLoadWorker& worker) {
+void connectLoader(LoadController& controller, FileLoadWorker& worker, Qt::ConnectionType type) {
     QObject::connect(&controller, &LoadController::TriggerLoad, &worker, &FileLoadWorker::LoadData,
-                     Qt::QueuedConnection);
+                     type);
     QObject::connect(&worker, &FileLoadWorker::LoadingStarted, &controller,
-                     &LoadController::OnLoadingStarted, Qt::QueuedConnection);
+                     &LoadController::OnLoadingStarted, type);
     QObject::connect(&worker, &FileLoadWorker::DataLoaded, &controller,
-                     &LoadController::OnDataLoaded, Qt::QueuedConnection);
+                     &LoadController::OnDataLoaded, type);
     QObject::connect(&worker, &FileLoadWorker::LoadingFinished, &controller,
-                     &LoadController::OnLoadingFinished, Qt::QueuedConnection);
+                     &LoadController::OnLoadingFinished, type);
 }
 
 } // namespace kavrin

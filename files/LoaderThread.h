@@ -26,7 +26,10 @@ private:
     std::unique_ptr<FileLoadWorker> worker_;
 };
 
-// The four queued connections between the GUI side and the worker.
-void connectLoader(LoadController& controller, FileLoadWorker& worker);
+// The four connections between the GUI side and the worker: queued when the worker runs on
+// the loader thread; direct when a headless owner runs each pass inside the call that starts
+// it.
+void connectLoader(LoadController& controller, FileLoadWorker& worker,
+                   Qt::ConnectionType type = Qt::QueuedConnection);
 
 } // namespace kavrin

@@ -1,11 +1,12 @@
 // Whole data files (header and stream) through the analysis pass, the load pass, window
-// steps and saving. The passes run synchronously: worker and controller are connected
-// directly, so a chunk is processed as soon as it is emitted.
+// steps and saving. Worker and controller are connected directly, as in the command-line
+// tool, so each pass runs inside the call that starts it.
 #include "engine/RecordingEngine.h"
 #include "files/DataFileWriter.h"
 #include "files/FileLoadWorker.h"
 #include "files/LoadController.h"
 #include "files/LoadedDataFile.h"
+#include "files/LoaderThread.h"
 #include "files/RecordProperties.h"
 
 #include <QDir>
@@ -21,16 +22,6 @@ namespace {
 QString scratchPath(const char* name) {
     return QDir::tempPath() +
            QStringLiteral("/kavrin-fuzz-%1-%2").arg(qint64(getpid())).arg(QLatin1String(name));
-}
-
-void connectDirectly(LoadController& controller, FileLoadWorker& worker) {
-    QObject::connect(&controller, &LoadController::TriggerLoad, &worker, &FileLoadWorker::LoadData);
-    QObject::connect(&worker, &FileLoadWorker::LoadingStarted, &controller,
-                     &LoadController::OnLoadingStarted);
-    QObject::connect(&worker, &FileLoadWorker::DataLoaded, &controller,
-                     &LoadController::OnDataLoaded);
-    QObject::connect(&worker, &FileLoadWorker::LoadingFinished, &controller,
-                     &LoadController::OnLoadingFinished);
 }
 
 } // namespace
@@ -51,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     LoadSession session(engine, dataFile);
     LoadController controller(session, properties);
     FileLoadWorker worker(session);
-    connectDirectly(controller, worker);
+    connectLoader(controller, worker, Qt::DirectConnection);
 
     engine.resetAll();
     engine.registerBuiltInContexts();
