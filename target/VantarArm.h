@@ -41,8 +41,18 @@ int VANTARARM_ReadMem(uint32_t address, uint32_t count, void* data);
 int VANTARARM_DEVICE_GetIndex(const char* deviceName);
 // Fills the RAM regions of the 936-byte record; negative on failure.
 int VANTARARM_DEVICE_GetInfo(int deviceIndex, void* info);
+// Channel terminal commands:
+//   0 start: `parameter` null (search RAM, or the ranges of "SetZTXSearchRanges") or a
+//     16-byte record whose first 32-bit word is the control block address (0: search);
+//   2 describe a channel: a 48-byte record, in: channel index (int32 at 0) and direction
+//     (uint32 at 4, 0 = target to host), out: the name, NUL-terminated, from byte 8;
+//     negative on failure;
+//   3 count channels: `parameter` points to the direction (uint32); the count, -2 while no
+//     control block is found, other negative values on failure.
 int VANTAR_ZTXTERMINAL_Control(uint32_t command, void* parameter);
+// Bytes read from up-channel `channel` (0: none waiting), negative on failure.
 int VANTAR_ZTXTERMINAL_Read(uint32_t channel, char* buffer, uint32_t size);
+// Bytes taken by down-channel `channel` (0: it is full), negative on failure.
 int VANTAR_ZTXTERMINAL_Write(uint32_t channel, const char* data, uint32_t count);
 void* VANTAR_GetpFunc(int index);
 
