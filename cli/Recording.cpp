@@ -1,6 +1,7 @@
 #include "cli/Recording.h"
 
 #include "cli/ProgressLine.h"
+#include "files/LoaderThread.h"
 
 #include <QCoreApplication>
 

@@ -4,7 +4,6 @@
 #include "files/FileLoadWorker.h"
 #include "files/LoadController.h"
 #include "files/LoadedDataFile.h"
-#include "files/LoaderThread.h"
 #include "files/RecordProperties.h"
 #include "presentation/Presentation.h"
 
