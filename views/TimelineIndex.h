@@ -61,7 +61,6 @@ public:
 
     // Changes whenever the indexed content changes.
     uint64_t generation() const { return generation_; }
-    const TimeBase& timeBase() const { return timeBase_; }
 
 private:
     struct Entry {
