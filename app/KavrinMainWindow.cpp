@@ -13,11 +13,15 @@
 #include "presentation/models/SystemInfoModel.h"
 #include "presentation/models/TaskModel.h"
 #include "presentation/models/TaskView.h"
+#include "views/ColourSchemes.h"
+#include "views/LoadView.h"
 #include "views/LogPane.h"
+#include "views/TimeView.h"
 #include "views/ZoomLevels.h"
 
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLabel>
 #include <QProgressDialog>
 #include <QScrollBar>
@@ -33,20 +37,10 @@ const QString ProductName = QStringLiteral("Norvan Kavrin");
 const QString Edition;
 const QString Version = QStringLiteral("V2.37a");
 
-// Stands in for the timeline and CPU load views until they are built.
-QWidget* placeholderView() {
-    auto* view = new QWidget;
-    view->setAutoFillBackground(true);
-    QPalette palette = view->palette();
-    palette.setColor(QPalette::Window, Qt::white);
-    view->setPalette(palette);
-    return view;
-}
-
 } // namespace
 
-KavrinMainWindow::KavrinMainWindow(StartupOptions options, QWidget* parent)
-    : QMainWindow(parent), options_(std::move(options)) {
+KavrinMainWindow::KavrinMainWindow(StartupOptions options, UserPrompts userPrompts, QWidget* parent)
+    : QMainWindow(parent), prompts(std::move(userPrompts)), options_(std::move(options)) {
     settings_.connection = options_.connection;
     installDefaultPrompts();
     resize(settings_.window.size);
@@ -94,22 +88,29 @@ KavrinMainWindow::~KavrinMainWindow() {
 }
 
 void KavrinMainWindow::installDefaultPrompts() {
-    prompts.askYesNo = [](const QString& question) { return kavrin::askYesNo(question); };
-    prompts.inform = [](const QString& message) { showMessage(message); };
-    prompts.openFileName = [this] {
-        return QFileDialog::getOpenFileName(this, {}, {},
-                                            QStringLiteral("Kavrin Data (*.KVDat *.kavrin *.bin)"));
-    };
-    prompts.saveFileName = [this] {
-        return QFileDialog::getSaveFileName(this, {}, {}, QStringLiteral("Kavrin Data (*.KVDat)"));
-    };
-    prompts.editProperties = [this](RecordProperties& properties) {
-        return editRecordProperties(this, properties);
-    };
-    prompts.showSummary = [this](const QString& headline, const QString& overflowLine) {
-        SystemInfoDialog dialog(*systemInfoModel_, headline, overflowLine, this);
-        dialog.exec();
-    };
+    if (!prompts.askYesNo)
+        prompts.askYesNo = [](const QString& question) { return kavrin::askYesNo(question); };
+    if (!prompts.inform)
+        prompts.inform = [](const QString& message) { showMessage(message); };
+    if (!prompts.openFileName)
+        prompts.openFileName = [this] {
+            return QFileDialog::getOpenFileName(
+                this, {}, {}, QStringLiteral("Kavrin Data (*.KVDat *.kavrin *.bin)"));
+        };
+    if (!prompts.saveFileName)
+        prompts.saveFileName = [this] {
+            return QFileDialog::getSaveFileName(this, {}, {},
+                                                QStringLiteral("Kavrin Data (*.KVDat)"));
+        };
+    if (!prompts.editProperties)
+        prompts.editProperties = [this](RecordProperties& properties) {
+            return editRecordProperties(this, properties);
+        };
+    if (!prompts.showSummary)
+        prompts.showSummary = [this](const QString& headline, const QString& overflowLine) {
+            SystemInfoDialog dialog(*systemInfoModel_, headline, overflowLine, this);
+            dialog.exec();
+        };
 }
 
 void KavrinMainWindow::createModels() {
@@ -117,6 +118,13 @@ void KavrinMainWindow::createModels() {
     messageModel_ = new MessageModel(engine_.tracker, presentation_, this);
     taskModel_ = new TaskModel(engine_, presentation_, this);
     systemInfoModel_ = new SystemInfoModel(presentation_.systemInfo, this);
+    // The lists' context icons in the colours of the timeline's lanes.
+    const ContextColour laneColour = [](const ContextTracker& tracker, uint32_t id) {
+        const ContextInfo* info = tracker.contexts.find(id);
+        return QColor::fromRgb(colourScheme(info ? info->colourCode : 0, id).middle & 0xFFFFFFu);
+    };
+    eventModel_->setContextColours(laneColour);
+    messageModel_->setContextColours(laneColour);
 }
 
 void KavrinMainWindow::wireEngine() {
@@ -129,7 +137,10 @@ void KavrinMainWindow::wireEngine() {
     engine_.registerBuiltInContexts();
     EngineCallbacks& callbacks = engine_.callbacks;
     callbacks.rowsAppended = [this](uint32_t, uint32_t) { eventModel_->rowsAppended(); };
-    callbacks.fullRepaint = [this] { eventModel_->storeReset(); };
+    callbacks.fullRepaint = [this] {
+        eventModel_->storeReset();
+        timeView_->dataReset();
+    };
     callbacks.logOutputStored = [this](EventNode* node) { messageModel_->addMessage(*node); };
     callbacks.nodesDropping = [this](EventNode*) { eventModel_->nodesDropping(); };
 }
@@ -161,11 +172,14 @@ void KavrinMainWindow::createCentralLayout() {
     messageView_->setEventList(eventView_, eventModel_);
     addPane(Pane::Messages, QStringLiteral("Terminal"), 0, messageView_, 0);
 
-    addPane(Pane::Time, QStringLiteral("Timeline"), 1, placeholderView(), 100);
+    timeView_ = new TimeView(engine_, presentation_, viewOptions_);
+    addPane(Pane::Time, QStringLiteral("Timeline"), 1, timeView_, 100);
     timeScrollBar_ = new QScrollBar(Qt::Horizontal);
     timeScrollBar_->setTracking(true);
     panes_[size_t(Pane::Time)]->addContent(timeScrollBar_);
-    addPane(Pane::Load, QStringLiteral("CPU Load"), 2, placeholderView(), 100);
+    timeView_->setScrollBar(timeScrollBar_);
+    loadView_ = new LoadView(engine_, presentation_, viewOptions_, *timeView_);
+    addPane(Pane::Load, QStringLiteral("CPU Load"), 2, loadView_, 100);
 
     taskView_ = new TaskView;
     taskView_->setModel(taskModel_);
@@ -189,18 +203,39 @@ void KavrinMainWindow::createCentralLayout() {
 }
 
 void KavrinMainWindow::wireViews() {
-    connect(eventView_->selectionModel(), &QItemSelectionModel::currentChanged, taskView_,
-            &TaskView::selectTask);
-    connect(eventView_->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& current) {
-                const EventNode* node = eventModel_->nodeAt(current.row());
-                if (!node || node->record.id != LogOutputEvent)
-                    return;
-                const QModelIndex message = messageModel_->rowOfEvent(node->record.index);
-                if (message.isValid() && messageView_->currentIndex().row() != message.row())
-                    messageView_->setCurrentIndex(message);
-            });
+    QItemSelectionModel* eventSelection = eventView_->selectionModel();
+    connect(eventView_, &QTreeView::doubleClicked, timeView_, &TimeView::ResetCursor);
+    connect(eventSelection, &QItemSelectionModel::currentChanged, timeView_,
+            &TimeView::OnSelectionChange);
+    connect(eventSelection, &QItemSelectionModel::currentChanged, taskView_, &TaskView::selectTask);
     connect(taskView_, &QTreeView::doubleClicked, taskView_, &TaskView::OnDoubleClick);
+    connect(taskView_->header(), &QHeaderView::sectionResized, this,
+            &KavrinMainWindow::headerSizeChange);
+    eventView_->stepTimeline = [this](int direction) {
+        if (const std::optional<ViewWindow> window = timeView_->viewWindow())
+            timeView_->scrollBy(direction * int64_t(window->spanNs / 50));
+    };
+
+    connect(timeView_, &TimeView::selectRow, this, [this](int row) {
+        const QModelIndex index = eventModel_->index(row, 0);
+        if (index.isValid())
+            eventView_->setCurrentIndex(index);
+    });
+    connect(timeView_, &TimeView::logOutputSelected, this, [this](const EventNode* node) {
+        const QModelIndex message = messageModel_->rowOfEvent(node->record.index);
+        if (message.isValid() && messageView_->currentIndex().row() != message.row())
+            messageView_->setCurrentIndex(message);
+    });
+    connect(timeView_, &TimeView::zoomRowChanged, this, &KavrinMainWindow::showZoom);
+    connect(timeView_, &TimeView::windowChanged, loadView_, qOverload<>(&QWidget::update));
+    connect(timeView_, &TimeView::referencesChanged, eventModel_, &EventModel::refresh);
+    connect(timeView_, &TimeView::paneTitlesChanged, this,
+            [this](const QString& timeline, const QString& cpuLoad) {
+                panes_[size_t(Pane::Time)]->setTitle(timeline);
+                panes_[size_t(Pane::Load)]->setTitle(cpuLoad);
+            });
+    connect(loadView_, &LoadView::paneTitleChanged, panes_[size_t(Pane::Load)],
+            &PaneWidget::setTitle);
     connect(systemInfoModel_, &QAbstractItemModel::rowsInserted, systemInfoView_,
             [this](const QModelIndex& parent) { systemInfoView_->expand(parent); });
 }

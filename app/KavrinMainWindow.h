@@ -9,6 +9,7 @@
 #include "files/LoadedDataFile.h"
 #include "files/RecordProperties.h"
 #include "presentation/Presentation.h"
+#include "views/ViewOptions.h"
 
 #include <QMainWindow>
 #include <QModelIndex>
@@ -31,6 +32,7 @@ namespace kavrin {
 class EventModel;
 class EventView;
 class FileLoadWorker;
+class LoadView;
 class LogPane;
 class MessageModel;
 class MessageView;
@@ -38,6 +40,7 @@ class PaneWidget;
 class SystemInfoModel;
 class TaskModel;
 class TaskView;
+class TimeView;
 
 // What the window is started with.
 struct StartupOptions {
@@ -64,7 +67,9 @@ struct UserPrompts {
 class KavrinMainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    explicit KavrinMainWindow(StartupOptions options, QWidget* parent = nullptr);
+    // Prompts left empty show the program's dialogs.
+    explicit KavrinMainWindow(StartupOptions options, UserPrompts userPrompts = {},
+                              QWidget* parent = nullptr);
     ~KavrinMainWindow() override;
 
     UserPrompts prompts;
@@ -91,9 +96,10 @@ public:
     RunState runState() const { return runState_; }
     bool firstStartOfVersion() const { return firstStart_; }
     bool passRunning() const { return controller_->busy(); }
-    int zoomIndex() const { return zoomIndex_; }
-    int64_t timelineSpanUs() const { return spanUs_; }
-    int cursorPosition() const { return cursorPosition_; }
+    TimeView& timeView() { return *timeView_; }
+    LoadView& loadView() { return *loadView_; }
+    int zoomIndex() const { return viewOptions_.zoomRow; }
+    int cursorPosition() const { return viewOptions_.cursorPosition; }
     const QStringList& recentFiles() const { return settings_.recentFiles; }
     const QStringList& sampleFiles() const { return sampleFiles_; }
     QString targetText() const { return targetText_; }
@@ -225,7 +231,7 @@ private:
 
     void updateTitle();
     void selectZoom(int index);
-    std::optional<int64_t> recordingLengthUs() const;
+    void showZoom(int index);
     void setFilters(const std::array<bool, FilterClassCount>& shown);
     void toggleFilter(EventClass eventClass);
     void onlyFilter(EventClass eventClass);
@@ -268,6 +274,8 @@ private:
     QTreeView* systemInfoView_ = nullptr;
     LogPane* logPane_ = nullptr;
     QScrollBar* timeScrollBar_ = nullptr;
+    TimeView* timeView_ = nullptr;
+    LoadView* loadView_ = nullptr;
     std::array<PaneWidget*, PaneCount> panes_{};
     QSplitter* columnSplitter_ = nullptr;
     std::array<QSplitter*, SplitterRowCount> rowSplitters_{};
@@ -288,10 +296,7 @@ private:
     bool firstStart_ = false;
     QStringList sampleFiles_;
     QString targetText_;
-    int zoomIndex_ = 0;
-    int64_t spanUs_ = 0;
-    int cursorPosition_ = 0;
-    int nameColumnWidth_ = 180;
+    ViewOptions viewOptions_;
     uint32_t sysDescSeconds_ = 0;
 };
 

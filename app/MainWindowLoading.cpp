@@ -9,6 +9,7 @@
 #include "presentation/models/MessageModel.h"
 #include "presentation/models/SystemInfoDialog.h"
 #include "presentation/models/TaskModel.h"
+#include "views/TimeView.h"
 #include "views/ZoomLevels.h"
 
 #include <QFileInfo>
@@ -48,6 +49,7 @@ void KavrinMainWindow::resetAllData() {
     engine_.registerBuiltInContexts();
     messageModel_->clear();
     eventModel_->storeReset();
+    timeView_->dataReset();
     dataFile_.close();
     presentation_.reset();
     taskModel_->reset();
@@ -153,8 +155,10 @@ void KavrinMainWindow::passFinished(LoadController::Pass pass, uint first, uint 
     const uint loaded = last - first;
     const QString headline = QStringLiteral("%1 Events loaded successfully.").arg(loaded);
     if (pass == LoadController::Pass::Backward) {
+        timeView_->dataReset();
         prompts.showSummary(headline, {});
     } else {
+        timeView_->dataReset();
         const bool stored = engine_.store.first() != nullptr;
         selectZoom(stored ? FullRecordingZoom : DefaultZoom);
         if (eventModel_->rowCount() > 0)

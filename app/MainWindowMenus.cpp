@@ -143,6 +143,7 @@ void KavrinMainWindow::createActions() {
         cursorGroup->addAction(action);
         a.cursorPositions.append(action);
     }
+    a.cursorPositions[viewOptions_.cursorPosition - 1]->setChecked(true);
     for (const BinItem& item : BinItems)
         a.cpuLoadBins.append(makeAction(this, item.text, {}, item.slot));
 
@@ -327,7 +328,7 @@ void KavrinMainWindow::createToolBar() {
     cursorCombo_->setFocusPolicy(Qt::NoFocus);
     for (const char* label : CursorPositions)
         cursorCombo_->addItem(QString::fromLatin1(label));
-    cursorCombo_->setCurrentIndex(settings_.events.cursorPosition - 1);
+    cursorCombo_->setCurrentIndex(viewOptions_.cursorPosition - 1);
     bar->addWidget(cursorCombo_);
     connect(zoomCombo_, &QComboBox::currentIndexChanged, this, &KavrinMainWindow::OnZoomChanged);
     connect(cursorCombo_, &QComboBox::currentIndexChanged, this, &KavrinMainWindow::OnSetCursor);

@@ -1,6 +1,9 @@
-// Commands whose features are built separately: live recording, the timeline's navigation,
-// the CPU load bins and the dialogs. They are connected so that menus and shortcuts exist.
+// Commands whose features are built separately: live recording and the dialogs. They are
+// connected so that menus and shortcuts exist. The timeline's commands are passed on.
 #include "app/KavrinMainWindow.h"
+
+#include "views/LoadView.h"
+#include "views/TimeView.h"
 
 namespace kavrin {
 
@@ -17,22 +20,52 @@ void KavrinMainWindow::startSingleShot() {
 
 void KavrinMainWindow::ztxTimerFired() {}
 
-void KavrinMainWindow::setReference() {}
-void KavrinMainWindow::clearReferences() {}
-void KavrinMainWindow::back() {}
-void KavrinMainWindow::forward() {}
-void KavrinMainWindow::next() {}
-void KavrinMainWindow::previous() {}
-void KavrinMainWindow::contextnext() {}
-void KavrinMainWindow::contextprevious() {}
-void KavrinMainWindow::scrollLeft() {}
-void KavrinMainWindow::scrollRight() {}
+void KavrinMainWindow::setReference() {
+    timeView_->setReference();
+}
+void KavrinMainWindow::clearReferences() {
+    timeView_->clearReferences();
+}
+void KavrinMainWindow::back() {
+    timeView_->back();
+}
+void KavrinMainWindow::forward() {
+    timeView_->forward();
+}
+void KavrinMainWindow::next() {
+    timeView_->next();
+}
+void KavrinMainWindow::previous() {
+    timeView_->previous();
+}
+void KavrinMainWindow::contextnext() {
+    timeView_->contextNext();
+}
+void KavrinMainWindow::contextprevious() {
+    timeView_->contextPrevious();
+}
+void KavrinMainWindow::scrollLeft() {
+    timeView_->scrollLeft();
+}
+void KavrinMainWindow::scrollRight() {
+    timeView_->scrollRight();
+}
 
-void KavrinMainWindow::set1Bin() {}
-void KavrinMainWindow::set10Bins() {}
-void KavrinMainWindow::set50Bins() {}
-void KavrinMainWindow::set100Bins() {}
-void KavrinMainWindow::set200Bins() {}
+void KavrinMainWindow::set1Bin() {
+    loadView_->setBinCount(1);
+}
+void KavrinMainWindow::set10Bins() {
+    loadView_->setBinCount(10);
+}
+void KavrinMainWindow::set50Bins() {
+    loadView_->setBinCount(50);
+}
+void KavrinMainWindow::set100Bins() {
+    loadView_->setBinCount(100);
+}
+void KavrinMainWindow::set200Bins() {
+    loadView_->setBinCount(200);
+}
 
 void KavrinMainWindow::showAbout() {}
 void KavrinMainWindow::showPreferences() {}

@@ -1,7 +1,6 @@
 // The statistics refresh, the background tick and its first-run cases.
 #include "app/KavrinMainWindow.h"
 
-#include "app/PaneWidget.h"
 #include "presentation/models/TaskModel.h"
 
 #include <QLabel>
@@ -21,11 +20,9 @@ void KavrinMainWindow::ResetStats() {
     taskModel_->update();
 }
 
+// The pane titles follow the timeline's window; it publishes them when its span changes.
 void KavrinMainWindow::statsTimerFired() {
     UpdateStats();
-    // The timeline and CPU load panes show their widths once those views measure a window.
-    panes_[size_t(Pane::Time)]->setTitle(QStringLiteral("Timeline"));
-    panes_[size_t(Pane::Load)]->setTitle(QStringLiteral("CPU Load"));
 }
 
 void KavrinMainWindow::OnSysDescTimer() {

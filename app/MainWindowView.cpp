@@ -2,9 +2,9 @@
 #include "app/KavrinMainWindow.h"
 
 #include "app/PaneWidget.h"
-#include "presentation/TimeBase.h"
 #include "presentation/models/EventModel.h"
 #include "presentation/models/EventView.h"
+#include "views/TimeView.h"
 #include "views/ZoomLevels.h"
 
 #include <QAction>
@@ -28,22 +28,14 @@ constexpr std::array<EventClass, FilterCount> MenuFilterClasses{
 } // namespace
 
 void KavrinMainWindow::selectZoom(int index) {
-    if (index < 0 || index >= ZoomLevelCount)
-        return;
-    zoomIndex_ = index;
-    spanUs_ = ZoomLevels[size_t(index)].spanUs;
+    timeView_->setZoomRow(index);
+}
+
+// The menu check mark and the combo box follow the timeline's zoom row.
+void KavrinMainWindow::showZoom(int index) {
     actions_.zoomLevels[index]->setChecked(true);
     if (zoomCombo_->currentIndex() != index)
         zoomCombo_->setCurrentIndex(index);
-}
-
-std::optional<int64_t> KavrinMainWindow::recordingLengthUs() const {
-    const EventNode* first = engine_.store.first();
-    const EventNode* last = engine_.store.last();
-    if (!first || !last)
-        return std::nullopt;
-    return int64_t(
-        TicksToNs(presentation_.timeBase, last->record.timestamp - first->record.timestamp) / 1000);
 }
 
 void KavrinMainWindow::OnSetZoom() {
@@ -59,19 +51,17 @@ void KavrinMainWindow::OnZoomChanged(int index) {
 }
 
 void KavrinMainWindow::zoomIn() {
-    const std::optional<int64_t> length = recordingLengthUs();
-    selectZoom(zoomInRow(zoomIndex_, length.has_value(), uint64_t(length.value_or(0))));
+    timeView_->zoomIn();
 }
 
 void KavrinMainWindow::zoomOut() {
-    const std::optional<int64_t> length = recordingLengthUs();
-    selectZoom(zoomOutRow(zoomIndex_, length.has_value(), uint64_t(length.value_or(0))));
+    timeView_->zoomOut();
 }
 
 void KavrinMainWindow::setCursor(int position) {
-    if (position < 1 || position > CursorPositionCount || position == cursorPosition_)
+    if (position < 1 || position > CursorPositionCount || position == viewOptions_.cursorPosition)
         return;
-    cursorPosition_ = position;
+    timeView_->setCursorPosition(position);
     settings_.events.cursorPosition = position;
     actions_.cursorPositions[position - 1]->setChecked(true);
     if (cursorCombo_->currentIndex() != position - 1)
@@ -267,7 +257,7 @@ void KavrinMainWindow::toolbarToggled(bool on) {
 void KavrinMainWindow::headerSizeChange(int section, int oldSize, int newSize) {
     Q_UNUSED(oldSize);
     if (section == 0)
-        nameColumnWidth_ = newSize;
+        timeView_->setNameColumnWidth(newSize);
 }
 
 void KavrinMainWindow::openManual() {
@@ -276,22 +266,11 @@ void KavrinMainWindow::openManual() {
 }
 
 void KavrinMainWindow::OnShowMenuGo() {
-    MainWindowActions& a = actions_;
-    const QModelIndex current = eventView_->currentIndex();
-    if (!current.isValid()) {
-        a.next->setText(QStringLiteral("Next"));
-        a.previous->setText(QStringLiteral("Previous"));
-        a.nextSibling->setText(QStringLiteral("Next Sibling"));
-        a.previousSibling->setText(QStringLiteral("Previous Sibling"));
-        return;
-    }
-    // The list's texts start with a blank that a menu item does not need.
-    const QString event = eventModel_->index(current.row(), 3).data().toString().trimmed();
-    const QString context = eventModel_->index(current.row(), 2).data().toString().trimmed();
-    a.next->setText(QStringLiteral("Next %1").arg(event));
-    a.previous->setText(QStringLiteral("Previous %1").arg(event));
-    a.nextSibling->setText(QStringLiteral("Next %1 in %2").arg(event, context));
-    a.previousSibling->setText(QStringLiteral("Previous %1 in %2").arg(event, context));
+    const QStringList texts = timeView_->goMenuTexts();
+    const std::array<QAction*, 4> items{actions_.next, actions_.previous, actions_.nextSibling,
+                                        actions_.previousSibling};
+    for (size_t i = 0; i < items.size() && i < size_t(texts.size()); ++i)
+        items[i]->setText(texts[qsizetype(i)]);
 }
 
 } // namespace kavrin

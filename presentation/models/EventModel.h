@@ -39,6 +39,8 @@ public:
 
     // Stored nodes are about to be freed: the next announcement starts over.
     void nodesDropping();
+    void setContextColours(ContextColour colours) { contextIcons_.setColours(std::move(colours)); }
+
     // The store grew at its end: announce the new rows.
     void rowsAppended();
     // The store changed in bulk (filter, window move, events dropped): start over.

@@ -45,6 +45,7 @@ public:
     // already listed adds nothing.
     void addMessage(const EventNode& node);
     void clear();
+    void setContextColours(ContextColour colours) { contextIcons_.setColours(std::move(colours)); }
 
     const MessageItem* item(const QModelIndex& index) const;
     // The first message of the event with this index, or an invalid index.

@@ -29,13 +29,6 @@ constexpr std::array<const char*, IconCount> IconFiles{
     "context_task",    "context_idle",      "info_group",        "info_row",
 };
 
-// Middle colours of the 26 timeline schemes; 26 stands for every code outside 1..26.
-constexpr std::array<QRgb, 26> SchemeColours{
-    0xE56A6F, 0xF49758, 0xFFCC53, 0xFFF959, 0x86D27E, 0x7FD3B7, 0xB3C38E, 0x769DDA, 0x957BD2,
-    0xC587A5, 0xC7CEDE, 0x4B5978, 0xA8A8A8, 0x505050, 0x070707, 0xAA1D24, 0xB14F0D, 0xAB7B05,
-    0x999401, 0x35792B, 0x2E7D64, 0x5F6C3A, 0x2A5191, 0x50328F, 0x82375F, 0xC0C0C0,
-};
-
 uint32_t logLevel(const EventRecord& record) {
     return record.param2 & 15;
 }
@@ -123,15 +116,14 @@ IconId contextKindIcon(int32_t kind) {
     }
 }
 
-QColor contextColour(uint32_t colourCode) {
-    const uint32_t scheme = colourCode & 0xFF;
-    return QColor(scheme >= 1 && scheme <= 26 ? SchemeColours[scheme - 1] : SchemeColours[25]);
+void ContextSwitchIcons::setColours(ContextColour colours) {
+    colours_ = std::move(colours);
+    painted_.clear();
 }
 
 QIcon ContextSwitchIcons::icon(const ContextTracker& tracker, uint32_t before, uint32_t after) {
-    const auto colourOf = [&tracker](uint32_t id) {
-        const ContextInfo* info = tracker.contexts.find(id);
-        return contextColour(info ? info->colourCode : 0);
+    const auto colourOf = [this, &tracker](uint32_t id) {
+        return colours_ ? colours_(tracker, id) : QColor(Qt::lightGray);
     };
     const QColor left = colourOf(before);
     const QColor right = colourOf(after);

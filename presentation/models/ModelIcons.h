@@ -5,6 +5,7 @@
 #include <QIcon>
 
 #include <cstdint>
+#include <functional>
 
 namespace kavrin {
 
@@ -52,15 +53,18 @@ IconId messageLevelIcon(uint32_t level);
 // The contexts list's Type icon of a context kind.
 IconId contextKindIcon(int32_t kind);
 
-// The middle colour of a context's timeline colour scheme (low byte 1..26 of the colour code).
-QColor contextColour(uint32_t colourCode);
+// A context's display colour, as the timeline draws its lane.
+using ContextColour = std::function<QColor(const ContextTracker& tracker, uint32_t id)>;
+
 // Two halves in the colours of the context before and after an event; few distinct pairs
-// occur, so each is painted once.
+// occur, so each is painted once. Grey until the owner sets the colours.
 class ContextSwitchIcons {
 public:
     QIcon icon(const ContextTracker& tracker, uint32_t before, uint32_t after);
+    void setColours(ContextColour colours);
 
 private:
+    ContextColour colours_;
     QHash<quint64, QIcon> painted_;
 };
 

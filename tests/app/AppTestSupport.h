@@ -1,0 +1,95 @@
+#pragma once
+
+#include "app/KavrinMainWindow.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace kavrin::test {
+
+// The build places the programs, Description/ and Sample/ beside the test executables.
+inline QString binDir() {
+    return QCoreApplication::applicationDirPath();
+}
+
+// Runs a program of the build; its stdout, or a failed check.
+inline QByteArray runProgram(const QString& name, const QStringList& arguments,
+                             int expectedExit = 0) {
+    QProcess process;
+    process.start(binDir() + u'/' + name, arguments);
+    if (!process.waitForFinished(120'000))
+        qFatal("%s did not finish", qPrintable(name));
+    if (process.exitCode() != expectedExit)
+        qWarning("%s exited with %d: %s", qPrintable(name), process.exitCode(),
+                 process.readAllStandardError().constData());
+    return process.readAllStandardOutput();
+}
+
+// A recording made by the generator.
+inline QString generateRecording(const QTemporaryDir& dir, const QString& name,
+                                 const QString& scenario, int events) {
+    const QString path = dir.filePath(name);
+    runProgram(QStringLiteral("kavrin-gen"),
+               {QStringLiteral("--scenario"), scenario, QStringLiteral("--events"),
+                QString::number(events), QStringLiteral("--seed"), QStringLiteral("7"), path});
+    return path;
+}
+
+// What the window asked and told; answers are set by the test.
+struct PromptLog {
+    QStringList questions;
+    QStringList messages;
+    QStringList summaries;
+    bool answer = false;
+};
+
+// A window with its settings file in a temporary folder, prompts recorded instead of shown.
+class WindowFixture {
+public:
+    explicit WindowFixture(const QString& startupFile = {}, const QString& settingsPath = {}) {
+        StartupOptions options;
+        options.settingsPath = settingsPath.isEmpty()
+                                   ? dir.filePath(QStringLiteral("Norvan/Norvan Kavrin V2.37a.ini"))
+                                   : settingsPath;
+        options.applicationDir = binDir();
+        options.startupFile = startupFile;
+        UserPrompts prompts;
+        prompts.askYesNo = [log = log](const QString& question) {
+            log->questions.append(question);
+            return log->answer;
+        };
+        prompts.inform = [log = log](const QString& message) { log->messages.append(message); };
+        prompts.showSummary = [log = log](const QString& headline, const QString& overflow) {
+            log->summaries.append(overflow.isEmpty() ? headline : headline + u'|' + overflow);
+        };
+        prompts.openFileName = [] { return QString(); };
+        prompts.saveFileName = [this] { return saveName; };
+        prompts.editProperties = [](RecordProperties&) { return true; };
+        window = std::make_unique<KavrinMainWindow>(options, prompts);
+    }
+
+    // Opens `path` as the recent-files menu would and waits for both passes.
+    bool open(const QString& path) {
+        window->resetAllData();
+        window->AnalyzeFile(path);
+        return waitForIdle();
+    }
+
+    bool waitForIdle() {
+        return QTest::qWaitFor(
+            [this] { return !window->passRunning() && window->runState() != RunState::Loading; },
+            120'000);
+    }
+
+    QTemporaryDir dir;
+    std::shared_ptr<PromptLog> log = std::make_shared<PromptLog>();
+    QString saveName;
+    std::unique_ptr<KavrinMainWindow> window;
+};
+
+} // namespace kavrin::test
