@@ -186,6 +186,7 @@ private:
     int arrowLane_ = -1;
     int arrowSide_ = 0;
     bool pointerInLanes_ = false;
+    bool pointerInAxis_ = false;
 
     bool pressed_ = false;
     bool dragging_ = false;

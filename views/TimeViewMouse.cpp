@@ -116,15 +116,16 @@ void TimeView::leaveEvent(QEvent* event) {
     hoverLane_ = labelLane_ = arrowLane_ = -1;
     arrowSide_ = 0;
     pointerInLanes_ = false;
+    pointerInAxis_ = false;
     update();
     QFrame::leaveEvent(event);
 }
 
 void TimeView::updateHover(QPoint pos, QPoint globalPos) {
-    const bool wasInAxis = pos.y() - contentsRect().top() < AxisHeight;
     const int lane = laneAt(pos.y());
     const bool inLabels = pos.x() - contentsRect().left() < options_.nameColumnWidth;
-    const bool inAxisNow = lane < 0;
+    const bool axisBefore = pointerInAxis_;
+    pointerInAxis_ = pos.y() - contentsRect().top() < AxisHeight;
     const bool lanesBefore = pointerInLanes_;
     pointerInLanes_ = lane >= 0 && !inLabels;
     hoverLane_ = pointerInLanes_ ? lane : -1;
@@ -151,7 +152,7 @@ void TimeView::updateHover(QPoint pos, QPoint globalPos) {
     else
         QToolTip::showText(globalPos, hoverHtml(text), this);
 
-    if (wasInAxis != inAxisNow || lanesBefore != pointerInLanes_) {
+    if (axisBefore != pointerInAxis_ || lanesBefore != pointerInLanes_) {
         update();
     } else if (hoverClock_.elapsed() >= HoverRepaintMs) {
         hoverClock_.restart();

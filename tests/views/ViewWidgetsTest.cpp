@@ -5,6 +5,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 #include <QWheelEvent>
 
 #include <memory>
@@ -79,6 +80,7 @@ private slots:
     void goCommandsAtTheEndsDoNothing();
     void timelineDrawsLanesAndCursor();
     void clicksSetTheCursorAndDragsMoveTheSelection();
+    void hoverShowsTextsAndGuides();
     void loadViewStacksSharesOfTheWindow();
     void loadViewWithoutEventsDrawsOnlyLabels();
     void recordingWithoutDurationHasNoLoad();
@@ -271,6 +273,34 @@ void ViewWidgetsTest::clicksSetTheCursorAndDragsMoveTheSelection() {
     QCOMPARE(time.selectedRow(), 10); // Task Stop at 1000 ns
     QVERIFY(std::abs(time.scrollOffset() - 50) < 5);
     QCOMPARE(views->options.cursorPosition, 5); // a drag is no click
+}
+
+void ViewWidgetsTest::hoverShowsTextsAndGuides() {
+    auto views = smallViews();
+    TimeView& time = views->time;
+    time.setZoomRow(FullRecordingZoom);
+    time.selectionChanged(3);
+    const QRect contents = time.contentsRect();
+    RecordingEngine& engine = views->fixture.engine();
+    const double rowHeight =
+        double(contents.height() - 33) / double(engine.contextList.rows().size() + 1);
+    const int alphaY = contents.top() + 30 + int((laneOf(engine, Alpha) + 0.5) * rowHeight);
+
+    QTest::mouseMove(&time, QPoint(contents.left() + 60, alphaY)); // Alpha's label
+    QVERIFY(QToolTip::text().contains(QStringLiteral("Task           : Alpha (00000001)")));
+
+    const int left = contents.left() + views->options.nameColumnWidth + LaneLeftMargin;
+    const int width = time.timeWindow().drawingWidth;
+    QTest::mouseMove(&time, QPoint(left + int(200.0 * width / 1300.0), alphaY));
+    QVERIFY(QToolTip::text().contains(QStringLiteral("Last Event:\n  #5 @ ")));
+    const QImage image = time.grab().toImage();
+    const int guideX = left + width / 10;
+    QCOMPARE(image.pixel(guideX, contents.top() + 27) & 0xFFFFFF, 0xB0B0F0u);
+
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&time, &leave);
+    QCOMPARE(time.grab().toImage().pixel(guideX, contents.top() + 27) & 0xFFFFFF,
+             uint(time.palette().color(QPalette::Window).rgb() & 0xFFFFFF));
 }
 
 void ViewWidgetsTest::loadViewStacksSharesOfTheWindow() {
