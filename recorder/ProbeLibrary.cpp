@@ -29,9 +29,11 @@ ProbeLibrary::ProbeLibrary(QString executablePath, InstallPath installPath, Noti
     : executablePath_(std::move(executablePath)), installPath_(std::move(installPath)),
       notify_(std::move(notify)) {}
 
-QString ProbeLibrary::installPathSetting() {
+std::optional<QString> ProbeLibrary::installPathSetting() {
     const QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Norvan"),
                              QStringLiteral("Vantar"));
+    if (settings.status() != QSettings::NoError)
+        return std::nullopt;
     return settings.value(QStringLiteral("InstallPath")).toString();
 }
 
@@ -42,14 +44,15 @@ bool ProbeLibrary::load() {
     library_.setFileName(path);
     if (library_.load())
         return true;
-    const QString installPath = installPath_().left(PathLimit);
-    if (installPath.isEmpty()) {
-        path.clear();
-    } else {
-        path = probeLibraryBeside(installPath);
-        library_.setFileName(path);
-        if (library_.load())
-            return true;
+    // Unreadable settings leave the path tried beside the program in the message.
+    if (const std::optional<QString> installPath = installPath_()) {
+        path = installPath->left(PathLimit);
+        if (!path.isEmpty()) {
+            path = probeLibraryBeside(path);
+            library_.setFileName(path);
+            if (library_.load())
+                return true;
+        }
     }
     notify_(ErrorTitle, QStringLiteral("Target DLL ") + path + QStringLiteral(" not found !"));
     return false;

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 namespace kavrin {
 
@@ -17,7 +18,8 @@ namespace kavrin {
 class ProbeLibrary {
 public:
     using Notify = std::function<void(const QString& title, const QString& text)>;
-    using InstallPath = std::function<QString()>;
+    // The "InstallPath" value; none when the settings cannot be read at all.
+    using InstallPath = std::function<std::optional<QString>()>;
 
     // The running program's path, the settings value, and message boxes.
     ProbeLibrary();
@@ -26,7 +28,7 @@ public:
     ProbeLibrary& operator=(const ProbeLibrary&) = delete;
 
     // "InstallPath" from the Norvan/Vantar settings of the user.
-    static QString installPathSetting();
+    static std::optional<QString> installPathSetting();
 
     bool loaded() const { return library_.isLoaded(); }
     QString fileName() const { return library_.fileName(); }

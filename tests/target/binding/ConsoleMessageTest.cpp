@@ -24,7 +24,7 @@ TEST(ConsoleMessage, WithACoreApplicationOnly) {
     testing::internal::CaptureStderr();
     // A library that is nowhere, reported the way the program reports it.
     ProbeLibrary library(
-        QStringLiteral("/nonexistent/kavrin"), [] { return QString(); },
+        QStringLiteral("/nonexistent/kavrin"), [] { return std::optional<QString>(QString()); },
         [](const QString& title, const QString& text) {
             showModalMessage(QMessageBox::Warning, title, text);
         });

@@ -4,7 +4,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -24,7 +26,7 @@ struct Message {
 
 // A binding for an executable at `executable`, with its InstallPath and messages recorded.
 struct Binding {
-    Binding(const QString& executable, const QString& installPath)
+    Binding(const QString& executable, const std::optional<QString>& installPath)
         : library(
               executable,
               [this, installPath] {
@@ -169,6 +171,14 @@ void ProbeBindingTest::installPathNamesTheFolderOrItsLastComponentIsReplaced() {
 
 void ProbeBindingTest::missingLibraryIsReportedOnEveryCall() {
     QTemporaryDir empty;
+    {
+        // Settings that cannot be read: the path beside the program is the one reported.
+        Binding binding(empty.filePath("kavrin"), std::nullopt);
+        QCOMPARE(binding.library.VANTARARM_Connect(), 0);
+        QCOMPARE(binding.messages.size(), 1);
+        QCOMPARE(binding.messages[0].text,
+                 "Target DLL " + empty.filePath("libVantarARM.so") + " not found !");
+    }
     Binding binding(empty.filePath("kavrin"), QString());
     QCOMPARE(binding.library.VANTARARM_OpenEx(nullptr, nullptr), nullptr); // reads as success
     QCOMPARE(binding.library.VANTARARM_Connect(), 0);
@@ -214,6 +224,16 @@ void ProbeBindingTest::installPathComesFromTheVantarSettings() {
     QTemporaryDir settingsFolder;
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsFolder.path());
     QCOMPARE(ProbeLibrary::installPathSetting(), QString());
+    // Settings that cannot be read give no value at all.
+    QFile unreadable(settingsFolder.filePath("Norvan/Vantar.ini"));
+    QVERIFY(QDir().mkpath(settingsFolder.filePath("Norvan")));
+    QVERIFY(unreadable.open(QIODevice::WriteOnly));
+    unreadable.write("[General]\nInstallPath=/x/\n");
+    unreadable.close();
+    QVERIFY(unreadable.setPermissions(QFileDevice::WriteOwner));
+    if (!QFileInfo(unreadable).isReadable()) // the superuser reads anything
+        QCOMPARE(ProbeLibrary::installPathSetting(), std::nullopt);
+    QVERIFY(unreadable.remove());
     {
         QSettings settings(QSettings::IniFormat, QSettings::UserScope, "Norvan", "Vantar");
         settings.setValue("InstallPath", "/opt/norvan/vantar/");
