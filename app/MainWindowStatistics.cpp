@@ -12,6 +12,9 @@ void KavrinMainWindow::UpdateStats() {
     refreshStatistics(engine_, presentation_, traceSize());
     taskModel_->update();
     eventCountLabel_->setText(QStringLiteral(" %1 Events ").arg(engine_.largestProcessedCount));
+    // The recording's duration, as the system information shows it.
+    const QString& duration = presentation_.systemInfo.rowText(SystemInfoRow::Duration);
+    timeLabel_->setText(duration.isEmpty() ? QStringLiteral(" 00:00:00.000.000 ") : duration);
 }
 
 void KavrinMainWindow::ResetStats() {
