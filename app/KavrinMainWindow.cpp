@@ -80,6 +80,8 @@ KavrinMainWindow::KavrinMainWindow(StartupOptions options, UserPrompts userPromp
 
 KavrinMainWindow::~KavrinMainWindow() {
     log_.message(QStringLiteral("Closing Kavrin."));
+    // A pass under way waits for this thread to take its chunks: release it.
+    session_.pendingChunks.cancel();
     loaderThread_.quit();
     loaderThread_.wait();
     // The views must not be told about nodes freed by the engine's destruction.

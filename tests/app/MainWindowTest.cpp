@@ -116,6 +116,7 @@ private slots:
     void fileThatCannotBeOpenedIsReported();
     void savedRecordingReadsBack();
     void windowTitleNamesTheTarget();
+    void closingWhileLoadingReleasesTheLoader();
 
 private:
     QTemporaryDir recordings_;
@@ -524,6 +525,19 @@ void MainWindowTest::windowTitleNamesTheTarget() {
     fixture.window->setTargetText(QStringLiteral("Motor [Tessera] on STM32"));
     QCOMPARE(fixture.window->windowTitle(),
              QStringLiteral("Norvan Kavrin  V2.37a - Motor [Tessera] on STM32"));
+}
+
+void MainWindowTest::closingWhileLoadingReleasesTheLoader() {
+    const QString large = generateRecording(recordings_, QStringLiteral("large.KVDat"),
+                                            QStringLiteral("busy"), 400'000);
+    for (int wait : {0, 20, 200}) {
+        WindowFixture fixture;
+        fixture.window->resetAllData();
+        fixture.window->AnalyzeFile(large);
+        QTest::qWait(wait);
+        // Returns only when the loader thread has ended.
+        fixture.window.reset();
+    }
 }
 
 QTEST_MAIN(MainWindowTest)
