@@ -13,7 +13,9 @@ inline constexpr uint32_t CheckpointSpacing = 100'000;
 struct Checkpoint {
     EventRecord record; // owns its text and payload copies
     TrackerSnapshot state;
-    uint64_t lastTime = 0; // timestamp of the node appended last before this event
+    // The running time decoding resumes with: the time of the record before this event (the
+    // event's own time for event 0, whose delta counts as 0).
+    uint64_t lastTime = 0;
 };
 
 // Event index (a multiple of 100,000) -> where and how decoding can resume.

@@ -382,7 +382,7 @@ void ContextTracker::restartRunState() {
 }
 
 TrackerSnapshot ContextTracker::snapshot() const {
-    return {current, isrNesting, readyFromIsr, contextStack};
+    return {current, isrNesting, readyFromIsr, contextStack, userMeasurements};
 }
 
 void ContextTracker::restore(const TrackerSnapshot& state) {
@@ -390,6 +390,7 @@ void ContextTracker::restore(const TrackerSnapshot& state) {
     isrNesting = state.isrNesting;
     readyFromIsr = state.readyFromIsr;
     contextStack = state.contextStack;
+    userMeasurements = state.userMeasurements;
     clearNodeReferences();
 }
 

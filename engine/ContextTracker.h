@@ -33,6 +33,8 @@ struct TrackerSnapshot {
     int32_t isrNesting = 0;
     bool readyFromIsr = false;
     std::vector<uint32_t> contextStack;
+    // Run counts and start times of user measurements go on from here too.
+    UserMeasurements userMeasurements;
 };
 
 struct TrackerCounters {

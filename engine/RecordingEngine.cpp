@@ -41,7 +41,7 @@ void RecordingEngine::resetAll() {
     largestProcessedCount = 0;
     firstNode = nullptr;
     lastNode = nullptr;
-    lastNodeTime = 0;
+    lastRecordTime = 0;
 }
 
 void RecordingEngine::registerBuiltInContexts() {
@@ -83,7 +83,6 @@ void RecordingEngine::appendInterpreted(const EventRecord& record) {
         lastNode = node;
         if (!firstNode)
             firstNode = node;
-        lastNodeTime = record.timestamp;
         store.append(node);
     }
     if (record.id == LogOutputEvent && callbacks.logOutputStored)
@@ -96,7 +95,9 @@ void RecordingEngine::appendInterpreted(const EventRecord& record) {
 
 void RecordingEngine::processEvent(EventRecord record) {
     if (record.index % CheckpointSpacing == 0 && !checkpoints.has(record.index))
-        checkpoints.take(record, tracker.snapshot(), lastNodeTime);
+        checkpoints.take(record, tracker.snapshot(),
+                         record.index == 0 ? record.timestamp : lastRecordTime);
+    lastRecordTime = record.timestamp;
     if (record.id == SyncEvent) {
         processedCount = record.index + 1;
         largestProcessedCount = std::max(largestProcessedCount, processedCount);
@@ -182,22 +183,10 @@ void RecordingEngine::analyse(uint32_t first, uint32_t last) {
     }
 }
 
-void RecordingEngine::insertInFront(uint32_t first, uint32_t last) {
-    EventRecord record;
-    for (uint64_t index = first; index <= last && takeRecord(uint32_t(index), record); ++index) {
-        processEvent(record);
-        staging.consumed(uint32_t(index));
-    }
-    store.renumber();
-    store.rebuildFilter();
-    if (callbacks.fullRepaint)
-        callbacks.fullRepaint();
-}
-
 void RecordingEngine::restartForLoadPass() {
     tracker.restartRunState();
     statistics.restartIntervals();
-    lastNodeTime = 0;
+    lastRecordTime = 0;
 }
 
 bool RecordingEngine::resumeAtCheckpoint(uint32_t index) {
@@ -206,15 +195,8 @@ bool RecordingEngine::resumeAtCheckpoint(uint32_t index) {
         return false;
     staging.restartAt(index);
     decoder.setRunningTime(checkpoint->lastTime);
+    lastRecordTime = checkpoint->lastTime;
     return true;
-}
-
-void RecordingEngine::resumeAfterWindow() {
-    if (!lastNode)
-        return;
-    staging.restartAt(lastNode->record.index + 1);
-    decoder.setRunningTime(lastNode->record.timestamp);
-    tracker.clearNodeReferences();
 }
 
 } // namespace kavrin

@@ -57,15 +57,11 @@ public:
     SliceResult dataProcess(uint32_t count);
     // Analysis pass over staged records first..last: interpret and measure, store nothing.
     void analyse(uint32_t first, uint32_t last);
-    // Load pass: staged records first..last go in front of the window (append false).
-    void insertInFront(uint32_t first, uint32_t last);
 
     // Prepares a load pass of a file that was analysed: run state back to before event 0.
     void restartForLoadPass();
-    // Decoding resumes at checkpoint `index` (window moves back); false if there is none.
+    // Decoding resumes at checkpoint `index`, with its time; false if there is none.
     bool resumeAtCheckpoint(uint32_t index);
-    // Decoding resumes after the last stored node (window moves forward).
-    void resumeAfterWindow();
 
     StagingBuffer staging;
     StreamDecoder decoder{staging};
@@ -83,7 +79,8 @@ public:
     uint32_t largestProcessedCount = 0; // what "Events/Count" shows: it never goes down
     EventNode* firstNode = nullptr;
     EventNode* lastNode = nullptr;
-    uint64_t lastNodeTime = 0;
+    // Timestamp of the record processed last, Sync records included.
+    uint64_t lastRecordTime = 0;
 
 private:
     bool takeRecord(uint32_t index, EventRecord& out);

@@ -33,7 +33,6 @@ bool LoadController::analyzeFile(const QString& path, QString* error) {
     emit logInfo(QStringLiteral("Analyzing %1").arg(path));
     if (!openDataFile(path, error))
         return false;
-    measurementsAt_.clear();
     startPass(Pass::Analysis, 0, UnlimitedEvents);
     return true;
 }
@@ -106,12 +105,7 @@ bool LoadController::loadDataBefore() {
     engine.lastNode = nullptr;
     engine.firstIndex = start;
     engine.nextIndex = start;
-    engine.lastNodeTime = checkpoint->lastTime;
     engine.resumeAtCheckpoint(start);
-    // Event 0 has no event before it to take the time from, and the target time that rebased
-    // it on the first pass is not applied again: decoding goes on from its stored time.
-    if (start == 0)
-        engine.decoder.setRunningTime(checkpoint->record.timestamp);
     emit windowChanged();
     startPass(Pass::Backward, start, std::min(WindowSize - 1, eventsInFile_ - start));
     return true;
@@ -132,27 +126,8 @@ void LoadController::OnLoadingStarted(uint First, uint Last, bool Appending) {
     }
     // A pass that starts at a checkpoint continues from the context state saved there.
     RecordingEngine& engine = session_.engine;
-    if (const Checkpoint* checkpoint = engine.checkpoints.find(First); checkpoint && Appending) {
+    if (const Checkpoint* checkpoint = engine.checkpoints.find(First); checkpoint && Appending)
         engine.tracker.restore(checkpoint->state);
-        if (auto saved = measurementsAt_.find(First); saved != measurementsAt_.end())
-            engine.tracker.userMeasurements = saved->second;
-    }
-}
-
-// Processes in pieces that end at checkpoint indexes, noting the user measurements where the
-// engine takes a checkpoint.
-void LoadController::storeEvents(uint32_t count) {
-    RecordingEngine& engine = session_.engine;
-    while (count > 0) {
-        const uint32_t index = engine.nextIndex;
-        if (index % CheckpointSpacing == 0)
-            measurementsAt_.try_emplace(index, engine.tracker.userMeasurements);
-        const uint32_t piece = std::min(count, CheckpointSpacing - index % CheckpointSpacing);
-        const uint32_t processed = engine.dataProcess(piece).processed;
-        if (processed == 0)
-            return;
-        count -= processed;
-    }
 }
 
 void LoadController::OnDataLoaded(uint First, uint Last, bool Appending) {
@@ -166,7 +141,7 @@ void LoadController::OnDataLoaded(uint First, uint Last, bool Appending) {
     if (pass_ == Pass::Analysis) {
         engine.analyse(First, Last);
     } else {
-        storeEvents(Last - First + 1);
+        engine.dataProcess(Last - First + 1);
         // Appended nodes are numbered as they come; a filter is brought up to date.
         if (engine.store.filterActive())
             engine.store.rebuildFilter();

@@ -72,11 +72,6 @@ private:
     void startPass(Pass pass, uint32_t first, uint32_t count);
     void finishAnalysis(uint32_t found);
     void runQueuedStep();
-    void storeEvents(uint32_t count);
-
-    // User measurement state at each checkpoint, so that run counts and durations shown after
-    // the window moves back match those of a straight load.
-    std::map<uint32_t, UserMeasurements> measurementsAt_;
 
     LoadSession& session_;
     RecordProperties& properties_;

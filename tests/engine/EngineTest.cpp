@@ -112,33 +112,45 @@ TEST(EngineTest, LoadPassAfterAnalysisMeasuresLikeAFreshRecording) {
     EXPECT_EQ(twoPass.store.last()->record.param2, 1u); // the User Start count starts anew
 }
 
-TEST(EngineTest, CheckpointsLetTheWindowMoveBack) {
-    const StreamWriter w = switchingStream(250'000);
+TEST(EngineTest, DecodingResumedAtACheckpointRepeatsTheStraightLoad) {
+    StreamWriter w = switchingStream(99'999);
+    w.sync(7); // a Sync record right before the checkpoint must not shift the times after it
+    for (uint32_t i = 0; i < 1000; ++i) {
+        w.userStart(1, 5);
+        w.taskRun(1 + i % 2, 3);
+    }
     RecordingEngine engine;
     engine.registerBuiltInContexts();
     decodeAll(engine, w.bytes());
-    engine.dataProcess(250'000);
-    ASSERT_TRUE(engine.checkpoints.has(200'000));
+    engine.dataProcess(200'000);
+    std::vector<EventRecord> straight;
+    for (EventNode* node = engine.store.nodeAt(99'999); node; node = node->next)
+        straight.push_back(node->record);
     const Checkpoint* checkpoint = engine.checkpoints.find(100'000);
     ASSERT_NE(checkpoint, nullptr);
     EXPECT_EQ(checkpoint->record.index, 100'000u);
-
-    // Drop the front and bring events 100,000 .. 199,999 back from the checkpoint.
-    const uint64_t expectedTime = engine.store.nodeAt(100'000)->record.timestamp;
-    engine.firstIndex += engine.store.dropFront(200'000);
-    ASSERT_TRUE(engine.resumeAtCheckpoint(100'000));
     EXPECT_FALSE(engine.resumeAtCheckpoint(150'000));
+
+    // Reload the window from the checkpoint, as moving the window back does.
+    engine.tracker.clearNodeReferences();
+    engine.store.clear();
+    engine.firstNode = engine.lastNode = nullptr;
+    engine.firstIndex = engine.nextIndex = 100'000;
+    ASSERT_TRUE(engine.resumeAtCheckpoint(100'000));
     engine.tracker.restore(checkpoint->state);
-    MemorySource source(w.bytes().data() + checkpoint->record.streamPosition,
-                        w.size() - checkpoint->record.streamPosition,
-                        checkpoint->record.streamPosition);
-    ASSERT_EQ(engine.decoder.decodePackets(source, 100'000), 100'000);
-    engine.insertInFront(100'000, 199'999);
-    EXPECT_EQ(engine.store.total(), 150'000u);
-    EXPECT_EQ(engine.store.first()->record.index, 100'000u);
-    EXPECT_EQ(engine.store.first()->record.timestamp, expectedTime);
-    EXPECT_EQ(engine.store.nodeAt(100'000)->record.index, 200'000u);
-    EXPECT_EQ(engine.firstNode->record.index, 100'000u);
+    const uint32_t position = checkpoint->record.streamPosition;
+    MemorySource source(w.bytes().data() + position, w.size() - position, position);
+    ASSERT_EQ(engine.decoder.decodePackets(source, 100'000), 2000);
+    engine.dataProcess(2000);
+    ASSERT_EQ(engine.store.total(), straight.size());
+    uint32_t row = 0;
+    for (const EventRecord& expected : straight) {
+        const EventRecord& reloaded = engine.store.nodeAt(row++)->record;
+        ASSERT_EQ(reloaded.index, expected.index);
+        EXPECT_EQ(reloaded.timestamp, expected.timestamp) << expected.index;
+        EXPECT_EQ(reloaded.param2, expected.param2) << expected.index; // User Start counts
+        EXPECT_EQ(reloaded.contextBefore, expected.contextBefore) << expected.index;
+    }
 }
 
 TEST(EngineTest, ResetClearsEverything) {
