@@ -29,6 +29,14 @@ void ContextTracker::openReadyInterval(uint32_t task, uint64_t timestamp) {
         intervals.push_back({timestamp, 0});
 }
 
+uint32_t ContextTracker::popContext() {
+    if (contextStack.empty())
+        return IdleContext; // nothing was interrupted: Idle
+    const uint32_t context = contextStack.back();
+    contextStack.pop_back();
+    return context;
+}
+
 void ContextTracker::interpret(EventRecord& record) {
     record.context = record.contextBefore = record.contextAfter = current;
     switch (record.id) {
@@ -53,13 +61,7 @@ void ContextTracker::interpret(EventRecord& record) {
     case IsrExitEvent:
         if (isrNesting > 0)
             --isrNesting;
-        if (contextStack.empty()) {
-            current = IdleContext;
-        } else {
-            current = contextStack.back();
-            contextStack.pop_back();
-        }
-        record.contextAfter = current;
+        current = record.contextAfter = popContext();
         break;
     case TaskRunEvent:
         ++counters.totalTaskRuns;
@@ -118,8 +120,7 @@ void ContextTracker::interpret(EventRecord& record) {
     case IsrExitToSchedulerEvent:
         if (isrNesting > 0)
             --isrNesting;
-        if (!contextStack.empty())
-            contextStack.pop_back();
+        popContext();
         current = record.contextAfter = SchedulerContext;
         break;
     case TimerEnterEvent: {
@@ -135,13 +136,7 @@ void ContextTracker::interpret(EventRecord& record) {
         break;
     }
     case TimerExitEvent:
-        if (contextStack.empty()) {
-            current = IdleContext;
-        } else {
-            current = contextStack.back();
-            contextStack.pop_back();
-        }
-        record.contextAfter = current;
+        current = record.contextAfter = popContext();
         break;
     case StackEvent: {
         ContextInfo& info = contexts[record.param1];

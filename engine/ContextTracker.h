@@ -99,6 +99,8 @@ public:
 
 private:
     void openReadyInterval(uint32_t task, uint64_t timestamp);
+    // The context an ISR or timer exit returns to.
+    uint32_t popContext();
     void linkApiEnd(const EventRecord& record, EventNode* lastNode);
     void closeSpan(const EventRecord& record, uint64_t now);
 };
