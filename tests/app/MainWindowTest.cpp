@@ -117,6 +117,7 @@ private slots:
     void savedRecordingReadsBack();
     void windowTitleNamesTheTarget();
     void closingWhileLoadingReleasesTheLoader();
+    void windowMovesOverALongRecording();
 
 private:
     QTemporaryDir recordings_;
@@ -538,6 +539,37 @@ void MainWindowTest::closingWhileLoadingReleasesTheLoader() {
         // Returns only when the loader thread has ended.
         fixture.window.reset();
     }
+}
+
+void MainWindowTest::windowMovesOverALongRecording() {
+    const QString longRecording = generateRecording(recordings_, QStringLiteral("long.KVDat"),
+                                                    QStringLiteral("control"), 1'250'000);
+    WindowFixture fixture;
+    KavrinMainWindow& window = *fixture.window;
+    QVERIFY(fixture.open(longRecording));
+    QVERIFY(window.engine().store.total() <= WindowSize);
+    const uint32_t lastBefore = window.engine().store.last()->record.index;
+
+    window.LoadDataAfter();
+    QVERIFY(fixture.waitForIdle());
+    QVERIFY(window.engine().store.last()->record.index > lastBefore);
+    QVERIFY(window.engine().store.last()->record.index >= 1'000'000);
+    QCOMPARE(window.eventModel().rowCount(), int(window.engine().store.total()));
+    QCOMPARE(fixture.log->summaries.last(), QStringLiteral("100000 Events loaded successfully."));
+
+    const uint32_t firstAfter = window.engine().store.first()->record.index;
+    window.LoadDataBefore();
+    QVERIFY(fixture.waitForIdle());
+    QVERIFY(window.engine().store.first()->record.index < firstAfter);
+    QCOMPARE(window.eventModel().rowCount(), int(window.engine().store.total()));
+    QCOMPARE(window.eventModel().index(0, 0).data().toString(),
+             QStringLiteral("%1 ").arg(window.engine().store.first()->record.index + 1));
+
+    // The Go menu names the current event.
+    window.eventView().setCurrentIndex(window.eventModel().index(0, 0));
+    window.OnShowMenuGo();
+    QVERIFY(window.actions().next->text().startsWith(QStringLiteral("Next ")));
+    QVERIFY(window.actions().nextSibling->text().contains(QStringLiteral(" in ")));
 }
 
 QTEST_MAIN(MainWindowTest)
