@@ -68,12 +68,12 @@ void KavrinMainWindow::OnLoadingFinished(uint First, uint Last, bool Appending) 
     controller_->OnLoadingFinished(First, Last, Appending);
 }
 
-// The loader thread reads the engine and the file during a pass: a new file must wait.
+// The loader thread reads the engine and the file during a pass: opening or saving waits.
 bool KavrinMainWindow::refuseWhileLoading() {
     if (!controller_->busy())
         return false;
-    prompts.inform(QStringLiteral("A recording is still being loaded. Please open the next one "
-                                  "when it has finished."));
+    prompts.inform(QStringLiteral("A recording is still being loaded. Please try again when it "
+                                  "has finished."));
     return true;
 }
 
@@ -204,6 +204,8 @@ void KavrinMainWindow::closeProgress() {
 }
 
 void KavrinMainWindow::save() {
+    if (refuseWhileLoading())
+        return;
     stopRecording();
     const Preferences& preferences = settings_.preferences;
     if (preferences.showRecordingPropertiesDialog && preferences.saveRecordProperties &&

@@ -535,6 +535,11 @@ void MainWindowTest::closingWhileLoadingReleasesTheLoader() {
         WindowFixture fixture;
         fixture.window->resetAllData();
         fixture.window->AnalyzeFile(large);
+        // Opening or saving another recording meanwhile is refused, not raced.
+        fixture.window->load();
+        fixture.window->save();
+        QCOMPARE(fixture.log->messages.size(), 2);
+        QVERIFY(fixture.log->messages[0].startsWith(QStringLiteral("A recording is still")));
         QTest::qWait(wait);
         // Returns only when the loader thread has ended.
         fixture.window.reset();
