@@ -2,6 +2,7 @@
 // background tick, and recordings opened through both passes compared with kavrin-cli.
 #include "AppTestSupport.h"
 
+#include "app/MessageBoxes.h"
 #include "app/PaneWidget.h"
 #include "presentation/models/EventModel.h"
 #include "presentation/models/EventView.h"
@@ -14,14 +15,22 @@
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QSplitter>
 #include <QTextEdit>
+#include <QThread>
+#include <QTimer>
+
+#include <atomic>
+#include <thread>
 
 using namespace kavrin;
 using namespace kavrin::test;
@@ -118,6 +127,7 @@ private slots:
     void windowTitleNamesTheTarget();
     void closingWhileLoadingReleasesTheLoader();
     void windowMovesOverALongRecording();
+    void messageBoxesFromAnotherThreadShowOnTheGuiThread();
 
 private:
     QTemporaryDir recordings_;
@@ -575,6 +585,30 @@ void MainWindowTest::windowMovesOverALongRecording() {
     window.OnShowMenuGo();
     QVERIFY(window.actions().next->text().startsWith(QStringLiteral("Next ")));
     QVERIFY(window.actions().nextSibling->text().contains(QStringLiteral(" in ")));
+}
+
+void MainWindowTest::messageBoxesFromAnotherThreadShowOnTheGuiThread() {
+    QThread* shownOn = nullptr;
+    QString title;
+    // Answers the box as soon as it is up; the box runs its own event loop meanwhile.
+    QTimer answerer;
+    connect(&answerer, &QTimer::timeout, this, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        shownOn = box->thread();
+        title = box->windowTitle();
+        box->button(QMessageBox::Yes)->click();
+    });
+    answerer.start(10);
+    std::atomic<int> answer{-1};
+    std::thread asker([&answer] { answer = askYesNo(QStringLiteral("Quit?")) ? 1 : 0; });
+    const bool answered = QTest::qWaitFor([&answer] { return answer >= 0; }, 10'000);
+    asker.join();
+    QVERIFY(answered);
+    QCOMPARE(answer.load(), 1);
+    QCOMPARE(shownOn, QThread::currentThread());
+    QCOMPARE(title, QStringLiteral("Norvan Kavrin V2.37a"));
 }
 
 QTEST_MAIN(MainWindowTest)
