@@ -2,6 +2,8 @@
 #include "app/KavrinMainWindow.h"
 
 #include "presentation/models/TaskModel.h"
+#include "views/LoadView.h"
+#include "views/TimeView.h"
 
 #include <QLabel>
 #include <QTimer>
@@ -9,8 +11,14 @@
 namespace kavrin {
 
 void KavrinMainWindow::UpdateStats() {
+    const size_t listedBefore = engine_.contextList.rows().size();
     refreshStatistics(engine_, presentation_, traceSize());
     taskModel_->update();
+    // The timeline's lanes and the CPU load's columns follow the contexts list.
+    if (engine_.contextList.rows().size() != listedBefore) {
+        timeView_->update();
+        loadView_->update();
+    }
     eventCountLabel_->setText(QStringLiteral(" %1 Events ").arg(engine_.largestProcessedCount));
     // The recording's duration, as the system information shows it.
     const QString& duration = presentation_.systemInfo.rowText(SystemInfoRow::Duration);
