@@ -2,6 +2,7 @@
 
 #include "engine/EventRecord.h"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <mutex>
@@ -11,9 +12,11 @@ namespace kavrin {
 // Decoded records waiting for the processing driver. One producer (the decoder, possibly on
 // the recorder or loader thread) and one consumer (the processing driver).
 //
-// Emptying the buffer is deferred to the producer: `consumed` only notes how far the consumer
-// got, and the producer compacts before it takes the next slot. This way a record being
-// filled can never be lost to a concurrent reset of the count.
+// Records live in blocks of 10,000 that never move once allocated, so copying a record out
+// needs no lock; `base` and `count` change together in one atomic word. Emptying the buffer
+// is deferred to the producer: `consumed` only notes how far the consumer got, and the
+// producer compacts before it takes the next slot, so a record being filled is never lost
+// to a concurrent reset of the count.
 class StagingBuffer {
 public:
     static constexpr uint32_t Capacity = 1'000'000;
@@ -28,38 +31,48 @@ public:
     EventRecord* nextSlot();
     // Producer: makes the slot returned by nextSlot() visible to the consumer.
     void commit() {
-        count_.store(count_.load(std::memory_order_relaxed) + 1, std::memory_order_release);
+        state_.store(state_.load(std::memory_order_relaxed) + 1, std::memory_order_release);
     }
-    // Producer: the staged records not yet taken, for rebasing timestamps.
-    EventRecord* pendingBegin();
-    EventRecord* pendingEnd();
+    // Producer: visits the staged records not yet taken, newest first (rebasing timestamps).
+    template <class F> void forEachPendingNewestFirst(F&& visit) {
+        const uint32_t count = countOf(state_.load(std::memory_order_relaxed));
+        for (uint32_t k = count; k > firstPending(); --k)
+            visit(slot(k - 1));
+    }
 
     // Consumer: copies the record with that index; -1 when it is not staged.
-    int copyOut(uint32_t index, EventRecord& out);
+    int copyOut(uint32_t index, EventRecord& out) const;
     // Consumer: the record with that index has been processed.
     void consumed(uint32_t index);
 
     // Decoding restarts at this event index (nobody produces or consumes meanwhile); records
     // not yet taken are discarded.
     void restartAt(uint32_t index);
-    // Frees the array; the buffer starts again empty with no capacity.
+    // Frees the records; the buffer starts again empty with no capacity.
     void release();
 
-    uint32_t base() const { return base_.load(std::memory_order_acquire); }
-    uint32_t count() const { return count_.load(std::memory_order_acquire); }
+    uint32_t base() const { return baseOf(state_.load(std::memory_order_acquire)); }
+    uint32_t count() const { return countOf(state_.load(std::memory_order_acquire)); }
     uint32_t peakCount() const { return peakCount_; }
     bool full();
 
 private:
+    static constexpr size_t BlockCount = Capacity / GrowthStep;
+    static uint32_t baseOf(uint64_t state) { return uint32_t(state >> 32); }
+    static uint32_t countOf(uint64_t state) { return uint32_t(state); }
+    static uint64_t stateOf(uint32_t base, uint32_t count) { return uint64_t(base) << 32 | count; }
+
+    EventRecord& slot(uint32_t k) const { return blocks_[k / GrowthStep][k % GrowthStep]; }
+    // Array position of the first record the consumer has not finished.
+    uint32_t firstPending() const;
     void compactIfConsumed();
     // Frees the blocks of records nobody has taken: they die with the buffer's contents.
     void discardPending();
 
-    std::mutex lock_; // the staging lock: around growth and copy-out
-    EventRecord* records_ = nullptr;
+    std::mutex lock_; // the staging lock: around growth
+    std::array<EventRecord*, BlockCount> blocks_{};
     uint32_t capacity_ = 0;
-    std::atomic<uint32_t> base_{0};
-    std::atomic<uint32_t> count_{0};
+    std::atomic<uint64_t> state_{0};        // base in the high half, count in the low half
     std::atomic<int64_t> consumedUpTo_{-1}; // last index the consumer finished, -1 for none
     uint32_t peakCount_ = 0;
 };

@@ -15,12 +15,10 @@ void StreamDecoder::reset() {
 // The first absolute target time moves every record not yet processed onto the target's
 // own time line, keeping their distances to the packet that brought it.
 void StreamDecoder::rebase(uint64_t ticks, uint64_t now) {
-    EventRecord* begin = staging_.pendingBegin();
-    for (EventRecord* record = staging_.pendingEnd(); record != begin;) {
-        --record;
-        const uint64_t age = now - record->timestamp;
-        record->timestamp = age > ticks ? 0 : ticks - age;
-    }
+    staging_.forEachPendingNewestFirst([ticks, now](EventRecord& record) {
+        const uint64_t age = now - record.timestamp;
+        record.timestamp = age > ticks ? 0 : ticks - age;
+    });
     runningTime_ = ticks;
     timeBase_ = ticks;
 }
