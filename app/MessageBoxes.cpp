@@ -1,29 +1,14 @@
 #include "app/MessageBoxes.h"
 
-#include <QApplication>
+#include "recorder/ModalMessage.h"
+
 #include <QMessageBox>
-#include <QThread>
 
 #include <cstdio>
 
 namespace kavrin {
 
 namespace {
-
-bool haveGui() {
-    return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
-}
-
-// Runs `show` on the GUI thread and returns its result.
-template <typename Show> auto onGuiThread(Show show) {
-    QCoreApplication* application = QCoreApplication::instance();
-    if (QThread::currentThread() == application->thread())
-        return show();
-    decltype(show()) result{};
-    QMetaObject::invokeMethod(
-        application, [&result, &show] { result = show(); }, Qt::BlockingQueuedConnection);
-    return result;
-}
 
 QString title() {
     return QString::fromLatin1(MessageBoxTitle);
@@ -32,7 +17,7 @@ QString title() {
 } // namespace
 
 void showMessage(const QString& text) {
-    if (!haveGui()) {
+    if (!haveWidgetApplication()) {
         std::fprintf(stderr, "%s\n", qUtf8Printable(text));
         return;
     }
@@ -40,7 +25,7 @@ void showMessage(const QString& text) {
 }
 
 bool askYesNo(const QString& text) {
-    if (!haveGui()) {
+    if (!haveWidgetApplication()) {
         std::fprintf(stderr, "%s\n", qUtf8Printable(text));
         return false;
     }
