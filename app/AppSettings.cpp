@@ -194,13 +194,14 @@ void writePreferences(QSettings& file, const Preferences& preferences) {
     file.beginGroup(QStringLiteral("Preferences"));
     file.setValue(QStringLiteral("LoadDataOnStart"), preferences.loadDataOnStart);
     file.setValue(QStringLiteral("SaveRecordProperties"), preferences.saveRecordProperties);
-    file.setValue(QStringLiteral("InvertWheelControl"), preferences.invertWheelControl);
+    file.setValue(QStringLiteral("InvertWheelControl"), preferences.timeline.invertWheelControl);
     file.setValue(QStringLiteral("LogLevel"), preferences.logLevel);
-    file.setValue(QStringLiteral("ExistingTaskHighlight"), preferences.existingTaskHighlight);
-    file.setValue(QStringLiteral("TaskReadyHighlight"), preferences.taskReadyHighlight);
-    file.setValue(QStringLiteral("TimelineEventMarker"), preferences.timelineEventMarker);
-    file.setValue(QStringLiteral("IndicatorLevel"), preferences.indicatorLevel);
-    file.setValue(QStringLiteral("IndicatorZoom"), preferences.indicatorZoom);
+    file.setValue(QStringLiteral("ExistingTaskHighlight"),
+                  preferences.timeline.existingTaskHighlight);
+    file.setValue(QStringLiteral("TaskReadyHighlight"), preferences.timeline.taskReadyHighlight);
+    file.setValue(QStringLiteral("TimelineEventMarker"), preferences.timeline.timelineEventMarker);
+    file.setValue(QStringLiteral("IndicatorLevel"), preferences.timeline.indicatorLevel);
+    file.setValue(QStringLiteral("IndicatorZoom"), preferences.timeline.indicatorZoom);
     file.setValue(QStringLiteral("SysDescFreq"), preferences.sysDescFreq);
     file.setValue(QStringLiteral("TaskListFreq"), preferences.taskListFreq);
     file.setValue(QStringLiteral("SysTimeFreq"), preferences.sysTimeFreq);
@@ -223,16 +224,16 @@ void readPreferences(QSettings& file, Preferences& preferences) {
     file.beginGroup(QStringLiteral("Preferences"));
     read(file, "LoadDataOnStart", preferences.loadDataOnStart);
     read(file, "SaveRecordProperties", preferences.saveRecordProperties);
-    read(file, "InvertWheelControl", preferences.invertWheelControl);
+    read(file, "InvertWheelControl", preferences.timeline.invertWheelControl);
     unsigned logLevel = preferences.logLevel;
     read(file, "LogLevel", logLevel);
     if (logLevel <= 4)
         preferences.logLevel = logLevel;
-    read(file, "ExistingTaskHighlight", preferences.existingTaskHighlight);
-    read(file, "TaskReadyHighlight", preferences.taskReadyHighlight);
-    read(file, "TimelineEventMarker", preferences.timelineEventMarker);
-    read(file, "IndicatorLevel", preferences.indicatorLevel);
-    read(file, "IndicatorZoom", preferences.indicatorZoom);
+    read(file, "ExistingTaskHighlight", preferences.timeline.existingTaskHighlight);
+    read(file, "TaskReadyHighlight", preferences.timeline.taskReadyHighlight);
+    read(file, "TimelineEventMarker", preferences.timeline.timelineEventMarker);
+    read(file, "IndicatorLevel", preferences.timeline.indicatorLevel);
+    read(file, "IndicatorZoom", preferences.timeline.indicatorZoom);
     read(file, "SysDescFreq", preferences.sysDescFreq);
     read(file, "TaskListFreq", preferences.taskListFreq);
     read(file, "SysTimeFreq", preferences.sysTimeFreq);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ConnectionSettings.h"
+#include "views/ViewOptions.h"
 
 #include <QList>
 #include <QPoint>
@@ -47,13 +48,8 @@ struct EventListSettings {
 struct Preferences {
     bool loadDataOnStart = true;
     bool saveRecordProperties = true;
-    bool invertWheelControl = false;
     unsigned logLevel = 3;
-    unsigned existingTaskHighlight = 1;
-    unsigned taskReadyHighlight = 1;
-    unsigned timelineEventMarker = 1;
-    int indicatorLevel = 0;
-    int indicatorZoom = 0;
+    TimelinePreferences timeline; // what the timeline draws and how its wheel acts
     int sysDescFreq = 5;
     int taskListFreq = 30;
     int sysTimeFreq = 60;

@@ -229,6 +229,9 @@ void KavrinMainWindow::wireViews() {
             messageView_->setCurrentIndex(message);
     });
     connect(timeView_, &TimeView::zoomRowChanged, this, &KavrinMainWindow::showZoom);
+    // A cursor chosen in the timeline (click, context menu) goes through setCursor too.
+    connect(timeView_, &TimeView::cursorPositionChanged, this,
+            qOverload<int>(&KavrinMainWindow::setCursor));
     connect(timeView_, &TimeView::windowChanged, loadView_, qOverload<>(&QWidget::update));
     connect(timeView_, &TimeView::referencesChanged, eventModel_, &EventModel::refresh);
     connect(timeView_, &TimeView::paneTitlesChanged, this,

@@ -239,7 +239,6 @@ private:
     void setResolution(int resolution);
     void togglePane(Pane which);
     void showPane(Pane which, bool shown);
-    void setCursorFromAction(int position);
     void showProperties();
     void openRecording(const QString& path);
     bool refuseWhileLoading();
@@ -249,6 +248,11 @@ private:
     void closeProgress();
     uint64_t traceSize() const;
     void applySettings(const ReadResult& read);
+    // The one way preferences reach the views: after reading the settings file and after
+    // the Preferences dialog.
+    void applyPreferences();
+    // " %1 Events ", or for a file's window also the range of the recording it holds.
+    void showEventCount();
     void gatherSettings();
     QStringList existingSamples() const;
 

@@ -3,6 +3,7 @@
 
 #include "app/PaneWidget.h"
 #include "presentation/models/EventModel.h"
+#include "views/TimeView.h"
 
 #include <QAction>
 #include <QDir>
@@ -89,7 +90,15 @@ void KavrinMainWindow::applySettings(const ReadResult& read) {
         settings_.recentFiles = existingSamples();
         firstStart_ = true;
     }
+    applyPreferences();
+}
+
+void KavrinMainWindow::applyPreferences() {
     log_.setLevel(settings_.preferences.logLevel);
+    if (viewOptions_.preferences == settings_.preferences.timeline)
+        return;
+    viewOptions_.preferences = settings_.preferences.timeline;
+    timeView_->update(); // the lane cache is keyed by these preferences
 }
 
 void KavrinMainWindow::ImportSettings() {

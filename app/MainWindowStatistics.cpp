@@ -1,6 +1,7 @@
 // The statistics refresh, the background tick and its first-run cases.
 #include "app/KavrinMainWindow.h"
 
+#include "presentation/TimeText.h"
 #include "presentation/models/TaskModel.h"
 #include "views/LoadView.h"
 #include "views/TimeView.h"
@@ -19,10 +20,22 @@ void KavrinMainWindow::UpdateStats() {
         timeView_->update();
         loadView_->update();
     }
-    eventCountLabel_->setText(QStringLiteral(" %1 Events ").arg(engine_.largestProcessedCount));
+    showEventCount();
     // The recording's duration, as the system information shows it.
     const QString& duration = presentation_.systemInfo.rowText(SystemInfoRow::Duration);
     timeLabel_->setText(duration.isEmpty() ? QStringLiteral(" 00:00:00.000.000 ") : duration);
+}
+
+void KavrinMainWindow::showEventCount() {
+    if (dataFile_.isLoaded() && engine_.store.first()) {
+        eventCountLabel_->setText(QStringLiteral(" %1 Events (%2 - %3) ")
+                                      .arg(GroupedNumber(engine_.nextIndex - engine_.firstIndex),
+                                           GroupedNumber(engine_.firstIndex + 1),
+                                           GroupedNumber(engine_.nextIndex)));
+        return;
+    }
+    eventCountLabel_->setText(
+        QStringLiteral(" %1 Events ").arg(GroupedNumber(engine_.largestProcessedCount)));
 }
 
 void KavrinMainWindow::ResetStats() {

@@ -58,8 +58,10 @@ void KavrinMainWindow::zoomOut() {
     timeView_->zoomOut();
 }
 
+// Every way of choosing the cursor ends here, the timeline's own included (it has then
+// moved already), so that menu, combo box and settings agree.
 void KavrinMainWindow::setCursor(int position) {
-    if (position < 1 || position > CursorPositionCount || position == viewOptions_.cursorPosition)
+    if (position < 1 || position > CursorPositionCount)
         return;
     timeView_->setCursorPosition(position);
     settings_.events.cursorPosition = position;

@@ -37,22 +37,27 @@ uint32_t ContextTracker::popContext() {
     return context;
 }
 
-void ContextTracker::interpret(EventRecord& record) {
+void ContextTracker::interpret(EventRecord& record, PassKind pass) {
+    const bool counting = pass != PassKind::Replay;
     record.context = record.contextBefore = record.contextAfter = current;
     switch (record.id) {
     case OverflowEvent: {
-        ++counters.overflowCount;
-        if (hooks.overflow)
-            hooks.overflow(record.index + 1, record.param1 - counters.lastDropCount + 1);
-        counters.lastDropCount = record.param1;
+        if (counting) {
+            ++counters.overflowCount;
+            if (hooks.overflow)
+                hooks.overflow(record.index + 1, record.param1 - counters.lastDropCount + 1);
+            counters.lastDropCount = record.param1;
+        }
         current = IdleContext;
         record.context = record.contextBefore = record.contextAfter = IdleContext;
         break;
     }
     case IsrEnterEvent:
         isrs.registerIsr(record.param1);
-        ++counters.interruptsInInterval;
-        ++counters.totalInterrupts;
+        if (counting) {
+            ++counters.interruptsInInterval;
+            ++counters.totalInterrupts;
+        }
         ++isrNesting;
         contextStack.push_back(current);
         current = record.context = record.contextAfter = record.param1;
@@ -64,8 +69,10 @@ void ContextTracker::interpret(EventRecord& record) {
         current = record.contextAfter = popContext();
         break;
     case TaskRunEvent:
-        ++counters.totalTaskRuns;
-        ++counters.taskRunsInInterval;
+        if (counting) {
+            ++counters.totalTaskRuns;
+            ++counters.taskRunsInInterval;
+        }
         readyFromIsr = false;
         current = record.context = record.contextAfter = record.param1;
         contexts[record.param1].kind = TaskKind;
@@ -185,13 +192,14 @@ void ContextTracker::interpret(EventRecord& record) {
     }
 }
 
-void ContextTracker::accountSwitch(const EventRecord& record, bool analysisPass) {
+void ContextTracker::accountSwitch(const EventRecord& record, PassKind pass) {
     if (record.contextBefore == record.contextAfter)
         return;
+    const bool counting = pass != PassKind::Replay;
     ContextInfo& old = contexts[record.contextBefore];
     old.id = record.contextBefore;
-    if (old.measured) {
-        if (!analysisPass && record.id == TaskRunEvent &&
+    if (old.measured && counting) {
+        if (pass == PassKind::Load && record.id == TaskRunEvent &&
             record.contextBefore != SchedulerContext && hooks.diagnostic)
             hooks.diagnostic("Event " + std::to_string(uint64_t(record.index) + 1) +
                              ": Context switch without scheduler");
@@ -219,8 +227,10 @@ void ContextTracker::accountSwitch(const EventRecord& record, bool analysisPass)
     ContextInfo& next = contexts[record.contextAfter];
     next.id = record.contextAfter;
     next.enteredAt = record.timestamp;
-    ++next.runsInInterval;
-    ++next.runCount;
+    if (counting) {
+        ++next.runsInInterval;
+        ++next.runCount;
+    }
 }
 
 void ContextTracker::closeSpan(const EventRecord& record, uint64_t now) {

@@ -48,12 +48,16 @@ struct TrackerCounters {
     uint32_t lastDropCount = 0;
 };
 
+// How an event is taken in. An analysis pass (a file's first read-through) counts but logs no
+// diagnostics; a replay (the window reloaded over events counted before) only follows the
+// running context, so that moving the window never counts an event twice.
+enum class PassKind : uint8_t { Load, Analysis, Replay };
+
 // Interprets events in index order: which context runs, run measurements, spans.
 class ContextTracker {
 public:
-    void interpret(EventRecord& record);
-    // `analysisPass`: a file's first read-through, which logs no diagnostics.
-    void accountSwitch(const EventRecord& record, bool analysisPass);
+    void interpret(EventRecord& record, PassKind pass = PassKind::Load);
+    void accountSwitch(const EventRecord& record, PassKind pass);
     void linkSpans(const EventRecord& record, EventNode* lastNode);
 
     std::string contextName(uint32_t id) const;

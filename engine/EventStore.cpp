@@ -171,21 +171,17 @@ bool EventStore::classShown(EventClass eventClass) const {
 }
 
 void EventStore::renumber() {
-    if (filterActive_)
+    cursor_ = nullptr;
+    if (filterActive_) {
+        numberFilteredRows();
         return;
+    }
     uint32_t row = 0;
     for (EventNode* node = first_; node; node = node->next)
         node->row = row++;
-    cursor_ = nullptr;
 }
 
-void EventStore::rebuildFilter() {
-    cursor_ = nullptr;
-    if (std::all_of(classShown_.begin(), classShown_.end(), [](bool on) { return on; })) {
-        filterActive_ = false;
-        renumber();
-        return;
-    }
+void EventStore::numberFilteredRows() {
     rowTable_.clear();
     rowTable_.reserve(total_);
     for (EventNode* node = first_; node; node = node->next) {
@@ -196,7 +192,12 @@ void EventStore::rebuildFilter() {
             node->row = lastShownRow();
         }
     }
-    filterActive_ = true;
+}
+
+void EventStore::rebuildFilter() {
+    filterActive_ =
+        !std::all_of(classShown_.begin(), classShown_.end(), [](bool on) { return on; });
+    renumber();
 }
 
 uint32_t EventStore::dropFront(uint32_t n) {
@@ -208,6 +209,16 @@ uint32_t EventStore::dropFront(uint32_t n) {
         firstKept = firstKept->next;
     if (beforeDrop)
         beforeDrop(firstKept);
+    // The row table never names a freed node; rows are right again after renumber().
+    if (filterActive_) {
+        const auto kept = firstKept ? std::partition_point(rowTable_.begin(), rowTable_.end(),
+                                                           [firstKept](const EventNode* node) {
+                                                               return node->record.index <
+                                                                      firstKept->record.index;
+                                                           })
+                                    : rowTable_.end();
+        rowTable_.erase(rowTable_.begin(), kept);
+    }
     for (EventNode* node = first_; node != firstKept;) {
         EventNode* next = node->next;
         freeNode(node);

@@ -52,6 +52,7 @@ public:
     bool classShown(EventClass eventClass) const;
     bool filterActive() const { return filterActive_; }
     void rebuildFilter();
+    // Numbers the rows again (after a drop or insertions), under the filter if one is active.
     void renumber();
 
     // Frees the first min(total, n) nodes; returns how many. Called before the nodes go, so
@@ -60,8 +61,11 @@ public:
     void clear();
     std::function<void(EventNode* firstKept)> beforeDrop;
 
-    // Time index.
-    void setTimeIndex(uint64_t second, EventNode* node) { timeIndex_[second] = node; }
+    // Time index: the first stored node of each second of target time.
+    void indexSecond(uint64_t second, EventNode* node) {
+        if (timeIndex_.empty() || second > timeIndex_.rbegin()->first)
+            timeIndex_.emplace_hint(timeIndex_.end(), second, node);
+    }
     bool timeIndexEmpty() const { return timeIndex_.empty(); }
     const std::map<uint64_t, EventNode*>& timeIndex() const { return timeIndex_; }
 
@@ -70,6 +74,7 @@ public:
 
 private:
     void freeNode(EventNode* node);
+    void numberFilteredRows();
     bool shown(const EventNode* node) const;
 
     EventNode* first_ = nullptr;

@@ -39,6 +39,7 @@ void RecordingEngine::resetAll() {
     lastTimestamp = 0;
     processedCount = 0;
     largestProcessedCount = 0;
+    countedEnd = 0;
     firstNode = nullptr;
     lastNode = nullptr;
     lastRecordTime = 0;
@@ -73,7 +74,7 @@ bool RecordingEngine::takeRecord(uint32_t index, EventRecord& out) {
     return true;
 }
 
-void RecordingEngine::appendInterpreted(const EventRecord& record) {
+void RecordingEngine::appendInterpreted(const EventRecord& record, PassKind pass) {
     EventNode* node = store.makeNode(record);
     if (lastNode && lastNode->record.index > record.index) {
         store.insertBefore(node);
@@ -87,10 +88,10 @@ void RecordingEngine::appendInterpreted(const EventRecord& record) {
     }
     if (record.id == LogOutputEvent && callbacks.logOutputStored)
         callbacks.logOutputStored(node);
-    const bool closed = statistics.closeIntervalIfDue(record, tracker);
-    const uint32_t frequency = tracker.timestampFrequency;
-    if ((closed || store.timeIndexEmpty()) && frequency != 0)
-        store.setTimeIndex(record.timestamp / frequency, node);
+    if (pass != PassKind::Replay)
+        statistics.closeIntervalIfDue(record, tracker);
+    if (const uint32_t frequency = tracker.timestampFrequency; frequency != 0)
+        store.indexSecond(record.timestamp / frequency, node);
 }
 
 void RecordingEngine::processEvent(EventRecord record) {
@@ -98,17 +99,20 @@ void RecordingEngine::processEvent(EventRecord record) {
         checkpoints.take(record, tracker.snapshot(),
                          record.index == 0 ? record.timestamp : lastRecordTime);
     lastRecordTime = record.timestamp;
+    // Events before `countedEnd` were counted when the window first held them.
+    const PassKind pass = record.index < countedEnd ? PassKind::Replay : PassKind::Load;
+    countedEnd = std::max(countedEnd, record.index + 1);
     if (record.id == SyncEvent) {
         processedCount = record.index + 1;
         largestProcessedCount = std::max(largestProcessedCount, processedCount);
         freeRecordBlocks(record);
         return;
     }
-    tracker.interpret(record);
+    tracker.interpret(record, pass);
     if (record.id == OverflowEvent && lastNode)
         lastNode->record.contextAfter = IdleContext; // Idle is the fall-back after an overflow
-    appendInterpreted(record);                       // the store owns text and payload from here
-    tracker.accountSwitch(record, false);
+    appendInterpreted(record, pass);                 // the store owns text and payload from here
+    tracker.accountSwitch(record, pass);
     tracker.linkSpans(record, lastNode);
     if (record.id == IsrEnterEvent && record.context != IdleContext)
         tracker.contexts[record.context].priority = InterruptPriority;
@@ -169,10 +173,10 @@ void RecordingEngine::analyse(uint32_t first, uint32_t last) {
     EventRecord record;
     for (uint64_t index = first; index <= last && takeRecord(uint32_t(index), record); ++index) {
         if (record.id != SyncEvent) {
-            tracker.interpret(record);
+            tracker.interpret(record, PassKind::Analysis);
             statistics.closeIntervalIfDue(record, tracker);
             lastTimestamp = record.timestamp;
-            tracker.accountSwitch(record, true);
+            tracker.accountSwitch(record, PassKind::Analysis);
             if (record.id == IsrEnterEvent && record.context != IdleContext)
                 tracker.contexts[record.context].priority = InterruptPriority;
         }
@@ -187,6 +191,7 @@ void RecordingEngine::restartForLoadPass() {
     tracker.restartRunState();
     statistics.restartIntervals();
     lastRecordTime = 0;
+    countedEnd = 0;
 }
 
 bool RecordingEngine::resumeAtCheckpoint(uint32_t index) {

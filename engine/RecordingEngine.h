@@ -77,6 +77,9 @@ public:
     uint64_t lastTimestamp = 0;
     uint32_t processedCount = 0;
     uint32_t largestProcessedCount = 0; // what "Events/Count" shows: it never goes down
+    // Events below this index have been counted in the statistics; a window reloaded over
+    // them replays them without counting.
+    uint32_t countedEnd = 0;
     EventNode* firstNode = nullptr;
     EventNode* lastNode = nullptr;
     // Timestamp of the record processed last, Sync records included.
@@ -84,7 +87,7 @@ public:
 
 private:
     bool takeRecord(uint32_t index, EventRecord& out);
-    void appendInterpreted(const EventRecord& record);
+    void appendInterpreted(const EventRecord& record, PassKind pass);
     bool processNext(SliceResult& result);
     void announce(const SliceResult& result, uint32_t rowsBefore);
 };

@@ -6,7 +6,20 @@
 
 namespace kavrin {
 
+void Statistics::openInterval(const EventRecord& record) {
+    intervalOpen = true;
+    intervalStart = record.timestamp;
+    intervalEndRecord = EventRecord{};
+    intervalEndRecord.index = record.index;
+    intervalEndRecord.timestamp = record.timestamp;
+    intervalEndRecord.streamPosition = record.streamPosition;
+}
+
 bool Statistics::closeIntervalIfDue(const EventRecord& record, ContextTracker& tracker) {
+    if (!intervalOpen) {
+        openInterval(record);
+        return false;
+    }
     const uint32_t frequency = tracker.timestampFrequency;
     if (frequency == 0 || record.timestamp < intervalStart + frequency)
         return false;
@@ -16,11 +29,7 @@ bool Statistics::closeIntervalIfDue(const EventRecord& record, ContextTracker& t
     interruptsLastInterval = counters.interruptsInInterval;
     eventsLastInterval = record.index - intervalEndRecord.index;
     bytesLastInterval = record.streamPosition - intervalEndRecord.streamPosition;
-    intervalStart = record.timestamp;
-    intervalEndRecord = EventRecord{};
-    intervalEndRecord.index = record.index;
-    intervalEndRecord.timestamp = record.timestamp;
-    intervalEndRecord.streamPosition = record.streamPosition;
+    openInterval(record);
     peakBytesPerInterval = std::max(peakBytesPerInterval, bytesLastInterval);
     counters.taskRunsInInterval = 0;
     counters.isrTimeInInterval = 0;
@@ -50,6 +59,7 @@ void Statistics::resetStats(ContextTracker& tracker) {
 }
 
 void Statistics::restartIntervals() {
+    intervalOpen = false;
     intervalStart = 0;
     intervalEndRecord = EventRecord{};
 }

@@ -17,14 +17,17 @@ using CpuLoadMap = std::map<uint64_t, std::unordered_map<uint32_t, float>>;
 class Statistics {
 public:
     // Closes the running interval when `record` lies one frequency's worth of ticks after its
-    // start; returns whether it did.
+    // start; returns whether it did. The first event after a (re)start opens the first
+    // interval: an interval never spans time before the recording, which may begin at a
+    // target's uptime of seconds.
     bool closeIntervalIfDue(const EventRecord& record, ContextTracker& tracker);
     // Clears run statistics of every context and the overflow counters; keeps events.
     void resetStats(ContextTracker& tracker);
-    // The next interval starts at the first event again (a replay from event 0).
+    // The next interval starts at the next event again (a replay from event 0).
     void restartIntervals();
     void clear();
 
+    bool intervalOpen = false;
     uint64_t intervalStart = 0;
     EventRecord intervalEndRecord; // index, timestamp and stream position only; owns no blocks
     uint32_t eventsLastInterval = 0;
@@ -34,6 +37,9 @@ public:
     uint32_t isrTimeLastInterval = 0;
     uint32_t taskRunsLastInterval = 0;
     CpuLoadMap cpuLoad;
+
+private:
+    void openInterval(const EventRecord& record);
 };
 
 } // namespace kavrin

@@ -79,8 +79,8 @@ bool LoadController::loadDataAfter() {
     return true;
 }
 
-// The window is reloaded from the checkpoint 100,000 events before it: the stored events and
-// the decoding position then stay in step, so later forward steps continue correctly.
+// The window is reloaded from the checkpoint 100,000 events before its start: the stored events
+// and the decoding position then stay in step, so later forward steps continue correctly.
 bool LoadController::loadDataBefore() {
     RecordingEngine& engine = session_.engine;
     if (!session_.file.isLoaded() || !engine.store.first())
@@ -96,6 +96,9 @@ bool LoadController::loadDataBefore() {
     const Checkpoint* checkpoint = engine.checkpoints.find(start);
     if (!checkpoint)
         return false;
+    // The window's end moves back by a step too, so that a step forward returns to the same
+    // window; the events in between were counted already and are replayed without counting.
+    const uint32_t end = std::max(engine.nextIndex - WindowStep, start + 1);
 
     if (engine.callbacks.nodesDropping)
         engine.callbacks.nodesDropping(nullptr);
@@ -107,7 +110,8 @@ bool LoadController::loadDataBefore() {
     engine.nextIndex = start;
     engine.resumeAtCheckpoint(start);
     emit windowChanged();
-    startPass(Pass::Backward, start, std::min(WindowSize - 1, eventsInFile_ - start));
+    startPass(Pass::Backward, start,
+              std::min({WindowSize - 1, end - start, eventsInFile_ - start}));
     return true;
 }
 

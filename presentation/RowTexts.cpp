@@ -72,6 +72,8 @@ std::array<QString, ContextColumnCount> ContextRowTexts(const ContextTracker& tr
     const ContextInfo* found = tracker.contexts.find(id);
     const ContextInfo& info = found ? *found : unknown;
     const ContextTexts texts(id, info, presentation);
+    // Like "Min Run Time", the smallest interval stays empty until an interval has closed.
+    const bool intervalClosed = info.intervalCount != 0;
     return {
         ContextNameText(tracker, id),
         texts.typeColumn(),
@@ -85,8 +87,8 @@ std::array<QString, ContextColumnCount> ContextRowTexts(const ContextTracker& tr
         texts.timeColumn(info.totalRunTime),
         texts.timeColumn(info.lastIntervalRunTime),
         texts.percentColumn(info.lastIntervalRunTime),
-        texts.timeColumn(info.minIntervalRunTime),
-        texts.percentColumn(info.minIntervalRunTime),
+        intervalClosed ? texts.timeColumn(info.minIntervalRunTime) : QString(),
+        intervalClosed ? texts.percentColumn(info.minIntervalRunTime) : QString(),
         texts.timeColumn(info.maxIntervalRunTime),
         texts.percentColumn(info.maxIntervalRunTime),
     };

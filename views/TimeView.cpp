@@ -241,6 +241,8 @@ void TimeView::selectionChanged(int row) {
     if (const EventNode* node = selectedNode(); node && node->record.id == LogOutputEvent)
         emit logOutputSelected(node);
     windowMoved();
+    if (labelLane_ < 0 && hoverLane_ < 0)
+        refreshHover();
 }
 
 void TimeView::OnDragTimer() {

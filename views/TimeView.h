@@ -77,6 +77,7 @@ public:
     int selectedRow() const { return selectedRow_; }
     int64_t scrollOffset() const { return window_.scrollOffset; }
     const TimeWindow& timeWindow() const { return window_; }
+    const ViewOptions& options() const { return options_; }
     // The window shown, when there are events.
     std::optional<ViewWindow> viewWindow();
     // Selected event's time (the last event's without a selection).
@@ -159,6 +160,7 @@ private:
 
     // Pointer.
     void updateHover(QPoint pos, QPoint globalPos);
+    void refreshHover();
     void dragTo(QPoint pos);
     void clickAt(QPoint pos);
     int arrowAt(QPoint pos) const; // -1 left arrow, 1 right arrow, 0 none
@@ -187,6 +189,7 @@ private:
     int arrowSide_ = 0;
     bool pointerInLanes_ = false;
     bool pointerInAxis_ = false;
+    std::optional<QPoint> pointer_; // where the pointer rests over the view
 
     bool pressed_ = false;
     bool dragging_ = false;

@@ -54,6 +54,7 @@ void TimeView::mousePressEvent(QMouseEvent* event) {
 
 void TimeView::mouseMoveEvent(QMouseEvent* event) {
     const QPoint pos = event->position().toPoint();
+    pointer_ = pos;
     if (pressed_ && inLaneArea(pressPos_) && pos.x() != pressPos_.x())
         dragging_ = true;
     if (dragging_) {
@@ -113,12 +114,21 @@ void TimeView::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void TimeView::leaveEvent(QEvent* event) {
+    pointer_.reset();
     hoverLane_ = labelLane_ = arrowLane_ = -1;
     arrowSide_ = 0;
     pointerInLanes_ = false;
     pointerInAxis_ = false;
     update();
     QFrame::leaveEvent(event);
+}
+
+// The content under a resting pointer changed (a new event was selected).
+void TimeView::refreshHover() {
+    if (!pointer_)
+        return;
+    updateHover(*pointer_, mapToGlobal(*pointer_));
+    update();
 }
 
 void TimeView::updateHover(QPoint pos, QPoint globalPos) {

@@ -3,6 +3,8 @@
 #include "presentation/Presentation.h"
 #include "views/ColourSchemes.h"
 #include "views/TimeView.h"
+
+#include "presentation/models/ModelIcons.h"
 #include "views/TimelineTexts.h"
 
 #include <QPainter>
@@ -99,14 +101,12 @@ void TimeView::paintLabels(QPainter& painter) {
         }
         const uint32_t id = rows[size_t(lane - 1)];
         const ContextInfo* info = engine_.tracker.contexts.find(id);
-        const ColourScheme scheme = colourScheme(info ? info->colourCode : 0, id);
-        const int swatch = std::min(12, box.height() - 2);
-        const QRect swatchBox(4, box.center().y() - swatch / 2, swatch, swatch);
-        painter.fillRect(swatchBox, QColor::fromRgb(scheme.middle));
-        painter.setPen(QColor::fromRgb(scheme.dark));
-        painter.drawRect(swatchBox.adjusted(0, 0, -1, -1));
-        painter.setPen(Qt::black);
-        const QRect text = box.adjusted(swatch + 8, 0, -ArrowZone, 0);
+        // The type icon tells tasks from interrupts, as in the contexts list.
+        const int iconSize = std::min(16, box.height() - 2);
+        if (iconSize > 0)
+            modelIcon(contextKindIcon(info ? info->kind : TaskKind))
+                .paint(&painter, QRect(4, box.center().y() - iconSize / 2, iconSize, iconSize));
+        const QRect text = box.adjusted(16 + 8, 0, -ArrowZone, 0);
         painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter,
                          ContextNameText(engine_.tracker, id));
         if (lane == labelLane_) {

@@ -4,12 +4,14 @@
 
 #include "app/MessageBoxes.h"
 #include "app/PaneWidget.h"
+#include "presentation/TimeText.h"
 #include "presentation/models/EventModel.h"
 #include "presentation/models/EventView.h"
 #include "presentation/models/MessageModel.h"
 #include "presentation/models/MessageView.h"
 #include "presentation/models/SystemInfoModel.h"
 #include "presentation/models/TaskModel.h"
+#include "views/TimeView.h"
 #include "views/ZoomLevels.h"
 
 #include <QAbstractItemModelTester>
@@ -23,6 +25,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QSplitter>
 #include <QTextEdit>
@@ -304,6 +307,26 @@ void MainWindowTest::cursorPositions() {
     window.setCursor(0);
     window.setCursor(10);
     QCOMPARE(window.cursorPosition(), 9);
+
+    // A cursor chosen in the timeline reaches the menu, the combo box and the settings.
+    QVERIFY(fixture.open(apiRecording_));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    TimeView& time = window.timeView();
+    const QRect lanes = time.contentsRect();
+    const int left = lanes.left() + DefaultNameColumnWidth + LaneLeftMargin;
+    QTest::mouseClick(&time, Qt::LeftButton, {},
+                      QPoint(left + time.timeWindow().drawingWidth * 4 / 10 + 2,
+                             lanes.top() + lanes.height() / 2));
+    QCOMPARE(window.cursorPosition(), 4);
+    QCOMPARE(window.cursorCombo().currentIndex(), 3);
+    QVERIFY(window.actions().cursorPositions[3]->isChecked());
+    window.SaveSettings();
+    QCOMPARE(QSettings(fixture.dir.filePath(QStringLiteral("Norvan/Norvan Kavrin V2.37a.ini")),
+                       QSettings::IniFormat)
+                 .value(QStringLiteral("Event/CursorPosition"))
+                 .toInt(),
+             4);
 }
 
 void MainWindowTest::recentFilesKeepTenNewestFirst() {
@@ -397,7 +420,7 @@ void MainWindowTest::generatedRecordingShowsWhatTheCliPrints() {
         QStringLiteral("%1 Events loaded successfully.").arg(window.engine().processedCount)));
     QVERIFY(logText(window).contains(QStringLiteral("Events analyzed.")));
     QCOMPARE(window.eventCountLabel().text(),
-             QStringLiteral(" %1 Events ").arg(window.engine().largestProcessedCount));
+             QStringLiteral(" %1 Events (1 - %1) ").arg(GroupedNumber(window.engine().nextIndex)));
 
     // KAVRIN_GRAB=folder keeps a picture of the window for a look by eye.
     if (const QString folder = qEnvironmentVariable("KAVRIN_GRAB"); !folder.isEmpty())
@@ -558,19 +581,28 @@ void MainWindowTest::closingWhileLoadingReleasesTheLoader() {
 
 void MainWindowTest::windowMovesOverALongRecording() {
     const QString longRecording = generateRecording(recordings_, QStringLiteral("long.KVDat"),
-                                                    QStringLiteral("control"), 1'250'000);
+                                                    QStringLiteral("overflow"), 1'300'000);
     WindowFixture fixture;
     KavrinMainWindow& window = *fixture.window;
     QVERIFY(fixture.open(longRecording));
     QVERIFY(window.engine().store.total() <= WindowSize);
     const uint32_t lastBefore = window.engine().store.last()->record.index;
+    // The status bar names the part of the recording the window holds.
+    QCOMPARE(window.eventCountLabel().text(),
+             QStringLiteral(" 900 000 Events (100 001 - 1 000 000) "));
 
     window.LoadDataAfter();
     QVERIFY(fixture.waitForIdle());
     QVERIFY(window.engine().store.last()->record.index > lastBefore);
     QVERIFY(window.engine().store.last()->record.index >= 1'000'000);
     QCOMPARE(window.eventModel().rowCount(), int(window.engine().store.total()));
-    QCOMPARE(fixture.log->summaries.last(), QStringLiteral("100000 Events loaded successfully."));
+    QVERIFY(fixture.log->summaries.last().startsWith(
+        QStringLiteral("100000 Events loaded successfully.")));
+    QCOMPARE(window.eventCountLabel().text(),
+             QStringLiteral(" 900 000 Events (200 001 - 1 100 000) "));
+    const QStringList contexts = modelLines(window.taskModel());
+    const QStringList info = systemInfoLines(window.systemInfoModel());
+    QVERIFY(info.filter(QStringLiteral("ZTX/Overflows/#")).size() > 1);
 
     const uint32_t firstAfter = window.engine().store.first()->record.index;
     window.LoadDataBefore();
@@ -579,6 +611,17 @@ void MainWindowTest::windowMovesOverALongRecording() {
     QCOMPARE(window.eventModel().rowCount(), int(window.engine().store.total()));
     QCOMPARE(window.eventModel().index(0, 0).data().toString(),
              QStringLiteral("%1 ").arg(window.engine().store.first()->record.index + 1));
+    QCOMPARE(window.eventCountLabel().text(),
+             QStringLiteral(" 900 000 Events (100 001 - 1 000 000) "));
+    // Events counted before are not counted again, whichever way the window moves.
+    QCOMPARE(modelLines(window.taskModel()), contexts);
+    QCOMPARE(systemInfoLines(window.systemInfoModel()), info);
+    window.LoadDataAfter();
+    QVERIFY(fixture.waitForIdle());
+    QCOMPARE(window.eventCountLabel().text(),
+             QStringLiteral(" 900 000 Events (200 001 - 1 100 000) "));
+    QCOMPARE(modelLines(window.taskModel()), contexts);
+    QCOMPARE(systemInfoLines(window.systemInfoModel()), info);
 
     // The Go menu names the current event.
     window.eventView().setCurrentIndex(window.eventModel().index(0, 0));

@@ -4,6 +4,7 @@
 #include "app/AppSettings.h"
 #include "app/ConnectionSettings.h"
 #include "app/PaneWidget.h"
+#include "views/TimeView.h"
 
 #include <QAction>
 #include <QFile>
@@ -213,10 +214,17 @@ void SettingsTest::windowAppliesAHandEditedFile() {
     QTemporaryDir dir;
     writeIni(settingsPath(dir), "[Event]\nShowTasks=false\nPrecision=8\nCursorPosition=5\n"
                                 "[Window]\nLogWindow=true\nEventsWindow=false\n"
-                                "[Preferences]\nLoadDataOnStart=false\n");
+                                "[Preferences]\nLoadDataOnStart=false\nInvertWheelControl=true\n"
+                                "TaskReadyHighlight=0\nIndicatorLevel=2\nIndicatorZoom=5\n");
     {
         WindowFixture fixture({}, settingsPath(dir));
         KavrinMainWindow& window = *fixture.window;
+        // The timeline draws and scrolls as the preferences say.
+        const TimelinePreferences& timeline = window.timeView().options().preferences;
+        QVERIFY(timeline.invertWheelControl);
+        QCOMPARE(timeline.taskReadyHighlight, 0u);
+        QCOMPARE(timeline.indicatorLevel, 2);
+        QCOMPARE(timeline.indicatorZoom, 5);
         QVERIFY(!window.actions().showFilter[4]->isChecked()); // Show &Tasks
         QVERIFY(window.actions().resolutions[2]->isChecked()); // Resolution: 10 ns
         QCOMPARE(window.presentation().display.resolution, 8);

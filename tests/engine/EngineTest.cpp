@@ -1,3 +1,4 @@
+#include "CountedFacts.h"
 #include "EngineHarness.h"
 
 #include <gtest/gtest.h>
@@ -126,6 +127,7 @@ TEST(EngineTest, DecodingResumedAtACheckpointRepeatsTheStraightLoad) {
     std::vector<EventRecord> straight;
     for (EventNode* node = engine.store.nodeAt(99'999); node; node = node->next)
         straight.push_back(node->record);
+    const std::vector<uint64_t> counted = test::countedFacts(engine);
     const Checkpoint* checkpoint = engine.checkpoints.find(100'000);
     ASSERT_NE(checkpoint, nullptr);
     EXPECT_EQ(checkpoint->record.index, 100'000u);
@@ -151,6 +153,48 @@ TEST(EngineTest, DecodingResumedAtACheckpointRepeatsTheStraightLoad) {
         EXPECT_EQ(reloaded.param2, expected.param2) << expected.index; // User Start counts
         EXPECT_EQ(reloaded.contextBefore, expected.contextBefore) << expected.index;
     }
+    // Events counted before are not counted again; events never counted are.
+    EXPECT_TRUE(test::countedFacts(engine) == counted);
+    StreamWriter more;
+    more.taskRun(1, 3);
+    MemorySource next(more.bytes().data(), more.size(), uint32_t(w.size()));
+    ASSERT_EQ(engine.decoder.decodePackets(next, 10), 1);
+    const uint32_t runsBefore = engine.tracker.contexts[1].runCount;
+    engine.dataProcess(1);
+    EXPECT_EQ(engine.tracker.contexts[1].runCount, runsBefore + 1);
+}
+
+TEST(EngineTest, FilteredRowsStayValidWhileTheLiveWindowDrops) {
+    StreamWriter w;
+    w.start(0);
+    for (uint32_t i = 1; i < 1'250'000; ++i) {
+        if (i % 3 == 0)
+            w.isrEnter(5, 1);
+        else if (i % 3 == 1)
+            w.isrExit(1);
+        else
+            w.taskRun(1 + i % 2, 1);
+    }
+    RecordingEngine engine;
+    engine.registerBuiltInContexts();
+    engine.store.setClassShown(EventClass::Interrupt, false);
+    engine.store.rebuildFilter();
+    MemorySource source(w.bytes().data(), w.size());
+    while (source.hasData()) {
+        ASSERT_GT(engine.decoder.decodePackets(source, 50'000), 0);
+        engine.liveSlice(std::chrono::milliseconds(10'000));
+        // Every row names a stored node of the shown class, in order, numbered as its row.
+        const uint32_t rows = engine.store.rowCount();
+        ASSERT_GT(rows, 0u);
+        for (const uint32_t row : {0u, rows / 2, rows - 1}) {
+            const EventNode* node = engine.store.nodeAt(row);
+            ASSERT_GE(node->record.index, engine.firstIndex);
+            ASSERT_EQ(node->row, row);
+            ASSERT_NE(eventClassOf(node->record.id), EventClass::Interrupt);
+        }
+    }
+    EXPECT_EQ(engine.firstIndex, 300'000u);
+    EXPECT_EQ(engine.store.nodeAt(0)->record.index, 300'002u); // 300,000 and 300,001: ISR
 }
 
 TEST(EngineTest, ResetClearsEverything) {

@@ -48,6 +48,39 @@ TEST(StatisticsTest, IntervalsCloseEverySecondAndFileTheCpuLoad) {
     EXPECT_EQ(engine.store.total(), 9u);
 }
 
+// Three seconds of two tasks and idle at 1 kHz, after an optional Target Time packet that puts
+// the recording at a target's uptime of 2.5 s.
+StreamWriter threeSeconds(bool withTargetTime) {
+    StreamWriter w;
+    w.start(0);
+    w.systemInfo(1000, 0, 0, 0, 0);
+    if (withTargetTime)
+        w.targetTimeUs(2'500'000, 0);
+    for (int i = 0; i < 30; ++i) {
+        w.taskRun(1, 10);
+        w.taskRun(2, 40);
+        w.systemIdle(30);
+    }
+    return w;
+}
+
+TEST(StatisticsTest, IntervalsStartAtTheFirstEventNotAtTickZero) {
+    LoadedEngine plain(threeSeconds(false));
+    LoadedEngine uptime(threeSeconds(true));
+    ASSERT_GT(uptime.engine.lastNode->record.timestamp, 2000u); // times were rebased
+    for (const uint32_t id : {IdleContext, 1u, 2u}) {
+        const ContextInfo& a = plain.engine.tracker.contexts[id];
+        const ContextInfo& b = uptime.engine.tracker.contexts[id];
+        EXPECT_EQ(a.intervalCount, b.intervalCount) << id;
+        EXPECT_EQ(a.minIntervalRunTime, b.minIntervalRunTime) << id;
+        EXPECT_EQ(a.maxIntervalRunTime, b.maxIntervalRunTime) << id;
+        EXPECT_EQ(a.intervalRunTimeSum, b.intervalRunTimeSum) << id;
+    }
+    // No empty first interval: task 2 ran in every closed interval.
+    EXPECT_GT(uptime.engine.tracker.contexts[2].minIntervalRunTime, 0u);
+    EXPECT_EQ(plain.engine.tracker.contexts[2].intervalCount, 2u);
+}
+
 struct ContextListTest : ::testing::Test {
     RecordingEngine engine;
     std::vector<uint32_t> rowsAfter(const StreamWriter& w) {

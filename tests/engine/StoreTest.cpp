@@ -68,7 +68,7 @@ TEST_F(StoreTest, FilterClassesHideAndShowRows) {
 TEST_F(StoreTest, DropFrontFreesNodesAndTimeIndexEntries) {
     for (uint32_t i = 0; i < 10; ++i) {
         EventNode* node = add(i, 4, i * 100);
-        store.setTimeIndex(i, node);
+        store.indexSecond(i, node);
     }
     EventNode* announced = nullptr;
     store.beforeDrop = [&](EventNode* firstKept) { announced = firstKept; };
@@ -102,7 +102,7 @@ TEST_F(StoreTest, NodeAtTimeFindsTheLastEventNotAfterTheTime) {
     for (uint32_t i = 0; i < 10; ++i) {
         EventNode* node = add(i, 4, i * 1000);
         if (i % 3 == 0)
-            store.setTimeIndex(i, node);
+            store.indexSecond(i, node);
     }
     EXPECT_EQ(store.nodeAtTime(4500)->record.index, 4u);
     EXPECT_EQ(store.nodeAtTime(0)->record.index, 0u);

@@ -81,6 +81,8 @@ private slots:
     void timelineDrawsLanesAndCursor();
     void clicksSetTheCursorAndDragsMoveTheSelection();
     void hoverShowsTextsAndGuides();
+    void selectingRefreshesTheHoverOutsideTheLanes();
+    void labelsShowTheContextTypeIcon();
     void loadViewStacksSharesOfTheWindow();
     void loadViewWithoutEventsDrawsOnlyLabels();
     void recordingWithoutDurationHasNoLoad();
@@ -301,6 +303,42 @@ void ViewWidgetsTest::hoverShowsTextsAndGuides() {
     QApplication::sendEvent(&time, &leave);
     QCOMPARE(time.grab().toImage().pixel(guideX, contents.top() + 27) & 0xFFFFFF,
              uint(time.palette().color(QPalette::Window).rgb() & 0xFFFFFF));
+}
+
+void ViewWidgetsTest::selectingRefreshesTheHoverOutsideTheLanes() {
+    auto views = smallViews();
+    TimeView& time = views->time;
+    time.setZoomRow(FullRecordingZoom);
+    time.selectionChanged(3);
+    const QRect contents = time.contentsRect();
+    const QPoint axisBand(contents.left() + 300, contents.top() + 10);
+    QMouseEvent move(QEvent::MouseMove, axisBand, time.mapToGlobal(axisBand), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&time, &move);
+    QToolTip::showText(time.mapToGlobal(QPoint(300, 10)), QStringLiteral("stale"), &time);
+    QCOMPARE(QToolTip::text(), QStringLiteral("stale"));
+    time.selectionChanged(9);
+    QTRY_VERIFY(QToolTip::text().isEmpty());
+}
+
+void ViewWidgetsTest::labelsShowTheContextTypeIcon() {
+    auto views = smallViews();
+    TimeView& time = views->time;
+    time.setZoomRow(FullRecordingZoom);
+    time.selectionChanged(3);
+    const QImage image = time.grab().toImage();
+    const QRect contents = time.contentsRect();
+    RecordingEngine& engine = views->fixture.engine();
+    const double rowHeight =
+        double(contents.height() - 33) / double(engine.contextList.rows().size() + 1);
+    auto iconOf = [&](uint32_t context) {
+        const LaneSpan span = laneSpan(laneOf(engine, context), rowHeight);
+        const int centre = contents.top() + 30 + (span.top + span.bottom) / 2;
+        return image.copy(contents.left() + 4, centre - 5, 12, 10);
+    };
+    // Tasks of different colours share the task icon; an interrupt has its own.
+    QCOMPARE(iconOf(Alpha), iconOf(Beta));
+    QVERIFY(iconOf(Alpha) != iconOf(test::Irq));
 }
 
 void ViewWidgetsTest::loadViewStacksSharesOfTheWindow() {
