@@ -27,6 +27,7 @@ void ChannelReader::clear() {
     position_ = 0;
     flushed_ = 0;
     stop_ = Stop::None;
+    received_ = 0;
 }
 
 bool ChannelReader::refill(bool betweenPackets) {
@@ -55,6 +56,7 @@ bool ChannelReader::refill(bool betweenPackets) {
 bool ChannelReader::keep(uint32_t count) {
     if (count == 0)
         return true;
+    received_.store(received_.load(std::memory_order_relaxed) + count, std::memory_order_relaxed);
     if (!stream_.append(block_.data(), count)) {
         // Out of memory: the recording file still gets every byte received.
         flush();

@@ -48,6 +48,8 @@ public:
     Stop stop() const { return stop_; }
     // Bytes of the last read not handed out yet.
     bool holdsBytes() const { return position_ < length_; }
+    // Bytes received so far; readable from any thread.
+    uint64_t received() const { return received_.load(std::memory_order_relaxed); }
 
     // Writes the bytes not yet in the recording file.
     void flush();
@@ -69,6 +71,7 @@ private:
     uint32_t position_ = 0;
     uint32_t flushed_ = 0;
     Stop stop_ = Stop::None;
+    std::atomic<uint64_t> received_{0};
 };
 
 } // namespace kavrin

@@ -91,6 +91,8 @@ public:
     // the byte count, or negative (show recorderText::readFailed()). Blocks the caller.
     int32_t readRecordedData();
 
+    // Bytes received so far, readable while the thread runs (for progress and rates).
+    uint64_t bytesReceived() const { return reader_.received(); }
     // The stream received so far; read it only while no thread runs.
     const uint8_t* streamData() const { return stream_.data(); }
     uint32_t streamLength() const { return stream_.size(); }
