@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ConnectionSettings.h"
+#include "recorder/ConnectionSettings.h"
 #include "views/ViewOptions.h"
 
 #include <QList>

@@ -1,4 +1,4 @@
-#include "app/ConnectionSettings.h"
+#include "app/CommandLine.h"
 #include "app/KavrinMainWindow.h"
 
 #include <QApplication>

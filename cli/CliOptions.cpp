@@ -1,5 +1,7 @@
 #include "cli/CliOptions.h"
 
+#include "recorder/ConnectionFields.h"
+
 namespace kavrin::cli {
 
 namespace {
@@ -15,6 +17,7 @@ const char* const Overview =
     "  info FILE      one line per row of the system information: Group/Row, value\n"
     "  export FILE --format csv|json|chrome OUT\n"
     "                 every event of the recording into OUT\n"
+    "  record OUT     records from the target through the probe library into OUT\n"
     "  help [COMMAND] this text, or the help of one command\n"
     "\n"
     "options of every command:\n"
@@ -48,6 +51,33 @@ const char* const InfoHelp =
     "Prints the system information once the file is open: one line per value row,\n"
     "Group/Row, TAB, value; overflow rows as ZTX/Overflows/#N.\n";
 
+const char* const RecordHelp =
+    "usage: kavrin-cli record OUT [--duration SECONDS] [--events N] [--device NAME]\n"
+    "         [--interface JTAG|SWD] [--speed KHZ] [--usb SERIAL | --ip HOST[:PORT]]\n"
+    "         [--address HEX | --search RANGES] [--title T] [--author A] [--description D]\n"
+    "\n"
+    "Records from the target through the probe library as the window's recording does,\n"
+    "until the duration or the event count is reached or SIGINT or SIGTERM arrives (a clean\n"
+    "stop that keeps every byte received), then writes OUT as a data file: the header with\n"
+    "title, author and description, then the stream. The user's settings are not read.\n"
+    "\n"
+    "  --duration SECONDS  stop after this long (decimals allowed)\n"
+    "  --events N          stop once N events were recorded\n"
+    "  --device NAME       target device (default: the probe library's first device)\n"
+    "  --interface I       JTAG or SWD (default SWD)\n"
+    "  --speed KHZ         interface speed (default 8000)\n"
+    "  --usb SERIAL        the USB probe with this serial number (default: any USB probe)\n"
+    "  --ip HOST[:PORT]    a network probe: a GDB remote server (default port 3333)\n"
+    "  --address HEX       the control block's exact address\n"
+    "  --search RANGES     where to search for the control block: start size[, start size]\n"
+    "                      (default: the device's RAM)\n"
+    "\n"
+    "stdout stays empty; stderr shows the progress on a terminal and the summary line\n"
+    "\"Recorded N events, B bytes in S s, D events dropped by the target\".\n"
+    "Exit status: 0 recorded, 1 usage error, 2 OUT cannot be written, 3 no recording\n"
+    "started (stderr says why; no file is written), 4 the recording started but ended by a\n"
+    "fault (OUT holds everything received; stderr says why).\n";
+
 const char* const ExportHelp =
     "usage: kavrin-cli export FILE --format csv|json|chrome [--resolution 6|7|8|9] OUT\n"
     "\n"
@@ -75,6 +105,8 @@ std::optional<Command> commandNamed(const QString& name) {
         return Command::Info;
     if (name == QLatin1String("export"))
         return Command::Export;
+    if (name == QLatin1String("record"))
+        return Command::Record;
     if (name == QLatin1String("help") || name == QLatin1String("--help") ||
         name == QLatin1String("-h"))
         return Command::Help;
@@ -185,12 +217,95 @@ private:
             formatGiven_ = true;
             return true;
         }
+        if (recordOption(arg))
+            return result_.error.isEmpty();
         result_.error = QStringLiteral("unknown option %1").arg(arg);
         return false;
     }
 
+    bool text(const QString& option, std::optional<QString>& target) {
+        target = value(option);
+        return target.has_value();
+    }
+
+    bool text(const QString& option, QString& target) {
+        const std::optional<QString> given = value(option);
+        target = given.value_or(QString());
+        return given.has_value();
+    }
+
+    bool exclusive(const QString& option, bool otherGiven, const char* other) {
+        if (otherGiven)
+            result_.error = QStringLiteral("%1 and %2 exclude each other").arg(option, other);
+        return !otherGiven;
+    }
+
+    // The options of record; false when `arg` is none of them. A problem is left in the error.
+    bool recordOption(const QString& arg) {
+        RecordOptions& record = result_.options.record;
+        const auto is = [&arg](const char* name) { return arg == QLatin1String(name); };
+        if (!is("--duration") && !is("--events") && !is("--device") && !is("--interface") &&
+            !is("--speed") && !is("--usb") && !is("--ip") && !is("--address") && !is("--search") &&
+            !is("--title") && !is("--author") && !is("--description"))
+            return false;
+        if (!allowedFor(arg, Command::Record))
+            return true;
+        if (is("--duration")) {
+            const std::optional<QString> seconds = value(arg);
+            bool ok = false;
+            const double parsed = seconds ? seconds->toDouble(&ok) : 0;
+            if (seconds && (!ok || !(parsed > 0)))
+                result_.error = QStringLiteral("--duration: \"%1\" is not a positive number of "
+                                               "seconds")
+                                    .arg(*seconds);
+            record.durationSeconds = parsed;
+        } else if (is("--events")) {
+            number(arg, record.events);
+        } else if (is("--speed")) {
+            number(arg, record.speed);
+        } else if (is("--usb")) {
+            if (exclusive(arg, record.ip.has_value(), "--ip"))
+                number(arg, record.usbSerial);
+        } else if (is("--ip")) {
+            if (exclusive(arg, record.usbSerial.has_value(), "--usb"))
+                text(arg, record.ip);
+        } else if (is("--interface")) {
+            const std::optional<QString> name = value(arg);
+            if (name && (*name == QLatin1String("JTAG") || *name == QLatin1String("SWD")))
+                record.targetInterface = *name == QLatin1String("JTAG") ? 0 : 1;
+            else if (name)
+                result_.error = QStringLiteral("--interface must be JTAG or SWD");
+        } else if (is("--address")) {
+            if (exclusive(arg, record.searchRanges.has_value(), "--search") &&
+                text(arg, record.address) &&
+                (record.address->isEmpty() || !parseControlBlockAddress(*record.address)))
+                result_.error =
+                    QStringLiteral("--address: \"%1\" is not hexadecimal").arg(*record.address);
+        } else if (is("--search")) {
+            if (exclusive(arg, record.address.has_value(), "--address"))
+                text(arg, record.searchRanges);
+        } else if (is("--device")) {
+            text(arg, record.device);
+        } else if (is("--title")) {
+            text(arg, record.title);
+        } else if (is("--author")) {
+            text(arg, record.author);
+        } else {
+            text(arg, record.description);
+        }
+        return true;
+    }
+
     ParseResult finish(const QStringList& positional) {
         CliOptions& options = result_.options;
+        if (options.command == Command::Record) {
+            if (positional.isEmpty())
+                return fail(QStringLiteral("no output file given"));
+            if (positional.size() > 1)
+                return fail(QStringLiteral("unexpected argument \"%1\"").arg(positional[1]));
+            options.output = positional[0];
+            return result_;
+        }
         const qsizetype wanted = options.command == Command::Export ? 2 : 1;
         if (positional.isEmpty())
             return fail(QStringLiteral("no recording file given"));
@@ -228,6 +343,8 @@ QString helpText(const QString& topic) {
         return QLatin1String(InfoHelp);
     case Command::Export:
         return QLatin1String(ExportHelp);
+    case Command::Record:
+        return QLatin1String(RecordHelp);
     case Command::Help:
         break;
     }

@@ -8,8 +8,24 @@
 
 namespace kavrin::cli {
 
-enum class Command { Events, Contexts, Info, Export, Help };
+enum class Command { Events, Contexts, Info, Export, Record, Help };
 enum class ExportFormat { Csv, Json, Chrome };
+
+// What `record` was told; unset values are the program's defaults.
+struct RecordOptions {
+    std::optional<double> durationSeconds;
+    std::optional<uint32_t> events;
+    std::optional<QString> device;
+    std::optional<int> targetInterface; // 0 JTAG, 1 SWD
+    std::optional<uint32_t> speed;      // kHz
+    std::optional<uint32_t> usbSerial;
+    std::optional<QString> ip; // HOST[:PORT]
+    std::optional<QString> address;
+    std::optional<QString> searchRanges;
+    QString title;
+    QString author;
+    QString description;
+};
 
 struct CliOptions {
     Command command = Command::Help;
@@ -21,6 +37,7 @@ struct CliOptions {
     bool systemTime = false;
     ExportFormat format = ExportFormat::Csv;
     QString output;
+    RecordOptions record;
 };
 
 struct ParseResult {

@@ -1,6 +1,7 @@
 #include "cli/Commands.h"
 
 #include "cli/Exporters.h"
+#include "cli/RecordCommand.h"
 #include "cli/Recording.h"
 #include "cli/TextFields.h"
 
@@ -99,6 +100,8 @@ int exportEvents(Recording& recording, const CliOptions& options, std::FILE* mes
 } // namespace
 
 int runCommand(const CliOptions& options, std::FILE* out, std::FILE* messages) {
+    if (options.command == Command::Record)
+        return recordFromTarget(options, messages);
     Recording recording(options.resolution, options.systemTime, messages);
     QString error;
     if (!recording.open(options.file, &error)) {
@@ -122,6 +125,7 @@ int runCommand(const CliOptions& options, std::FILE* out, std::FILE* messages) {
     case Command::Export:
         status = exportEvents(recording, options, messages);
         break;
+    case Command::Record:
     case Command::Help:
         break;
     }

@@ -6,7 +6,14 @@
 
 namespace kavrin::cli {
 
-enum ExitStatus { ExitSuccess = 0, ExitUsage = 1, ExitCannotRead = 2 };
+enum ExitStatus {
+    ExitSuccess = 0,
+    ExitUsage = 1,
+    ExitCannotRead = 2,
+    ExitCannotWrite = 2,
+    ExitNotRecorded = 3,    // record: no recording started
+    ExitRecordingFault = 4, // record: it started but ended by a fault
+};
 
 // Runs one command; output to `out`, log lines and problems to `messages`.
 int runCommand(const CliOptions& options, std::FILE* out, std::FILE* messages);

@@ -307,8 +307,13 @@ int ProbeSession::terminalRead(uint32_t channel, char* buffer, uint32_t size) {
     const uint32_t lostAfter = config_.faults.connectionLostAfter;
     if (lostAfter && delivered_ >= lostAfter)
         return -1;
-    const uint32_t capacity =
-        lostAfter ? uint32_t(std::min<uint64_t>(size, lostAfter - delivered_)) : size;
+    // Delivery ends after the first of the two limits: by failing or by silence.
+    const uint32_t silentAfter = config_.faults.silentAfter;
+    const uint64_t limit = std::min<uint64_t>(lostAfter ? lostAfter : UINT64_MAX,
+                                              silentAfter ? silentAfter : UINT64_MAX);
+    if (delivered_ >= limit)
+        return 0;
+    const auto capacity = uint32_t(std::min<uint64_t>(size, limit - delivered_));
     const int32_t count = terminal_->read(channel, reinterpret_cast<uint8_t*>(buffer),
                                           std::min<uint32_t>(capacity, INT32_MAX));
     if (count > 0)

@@ -48,7 +48,8 @@ bool readFaults(const IniFile& ini, SimFaults& faults, std::string& error) {
            readNumber(ini, "Faults", "ConnectionLostAfter", faults.connectionLostAfter, error) &&
            readFlag(ini, "Faults", "TargetHalted", faults.targetHalted, error) &&
            readFlag(ini, "Faults", "SecondConnection", faults.secondConnection, error) &&
-           readNumber(ini, "Faults", "InvalidPacketAfter", faults.invalidPacketAfter, error);
+           readNumber(ini, "Faults", "InvalidPacketAfter", faults.invalidPacketAfter, error) &&
+           readNumber(ini, "Faults", "SilentAfter", faults.silentAfter, error);
 }
 
 } // namespace
@@ -85,10 +86,19 @@ bool simConfigFromText(std::string_view text, SimConfig& out, std::string& error
         !readNumber(ini, "Target", "Seed", config.seed, error) ||
         !readFlag(ini, "Target", "RecordAtBoot", config.recordAtBoot, error) ||
         !readFlag(ini, "Target", "Overwrite", config.overwrite, error) ||
+        !readNumber(ini, "Target", "DecoyControlBlock", config.decoyControlBlock, error) ||
         !readFaults(ini, config.faults, error))
         return false;
+    config.commandLog = ini.value("Target", "CommandLog").value_or("");
     if (!layout::controlBlockFits(config.controlBlockAddress)) {
         error = "[Target] ControlBlockAddress: no room for the control block there";
+        return false;
+    }
+    if (config.decoyControlBlock &&
+        (!layout::controlBlockFits(config.decoyControlBlock) ||
+         config.decoyControlBlock - config.controlBlockAddress < layout::ControlBlockSize ||
+         config.controlBlockAddress - config.decoyControlBlock < ztx::HeaderSize)) {
+        error = "[Target] DecoyControlBlock: no room for it there";
         return false;
     }
     if (config.ringSize < MinRingSize) {

@@ -18,6 +18,7 @@ struct SimFaults {
     bool targetHalted = false;        // the target is halted when the probe connects
     bool secondConnection = false;    // another program uses the probe too
     uint32_t invalidPacketAfter = 0;  // an invalid packet follows this many stream bytes (0: never)
+    uint32_t silentAfter = 0; // channel reads deliver nothing after this many bytes (0: never)
 };
 
 // The simulated target's configuration, read from the INI file named by KAVRIN_SIM_SCENARIO:
@@ -28,10 +29,13 @@ struct SimFaults {
 //             ControlBlockAddress (in 0x20000000-0x20000FFF or 0x10000000-0x1000FFFF),
 //             Seed, Device, RecordAtBoot (the firmware records without waiting for the
 //             host's start command), Overwrite (a full ring loses its oldest bytes instead
-//             of new events, for reading the recording later from a halted target)
+//             of new events, for reading the recording later from a halted target),
+//             DecoyControlBlock (an identifier claiming 65 up-channels at this address, which
+//             a host must skip; 0: none), CommandLog (a file the firmware appends every command
+//             byte it receives to, so tests can see what the host sent)
 //   [Faults]  OpenFails, ConnectFails, NoControlBlock, NoKavrinChannel, ChannelCountFails,
 //             ConnectionLostAfter (bytes), TargetHalted, SecondConnection,
-//             InvalidPacketAfter (bytes)
+//             InvalidPacketAfter (bytes), SilentAfter (bytes)
 struct SimConfig {
     static constexpr const char* EnvironmentVariable = "KAVRIN_SIM_SCENARIO";
 
@@ -43,6 +47,8 @@ struct SimConfig {
     uint32_t seed = 1;
     bool recordAtBoot = false;
     bool overwrite = false;
+    uint32_t decoyControlBlock = 0;
+    std::string commandLog;
     SimFaults faults;
     std::string source; // what the configuration was read from, to notice a change
 };

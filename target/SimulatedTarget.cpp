@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
 #include <optional>
 #include <string_view>
 
@@ -79,6 +80,11 @@ void SimulatedTarget::setUpControlBlock() {
     // The identifier comes last: a host that finds it finds a complete block.
     if (!config_.faults.noControlBlock)
         memory_.write(block, ztx::IdentifierBytes, ztx::IdentifierSize);
+    if (const uint32_t decoy = config_.decoyControlBlock) {
+        const int32_t tooMany[2] = {ztx::MaxChannels + 1, int32_t(layout::DownChannels)};
+        memory_.write(decoy + ztx::UpCountOffset, tooMany, sizeof tooMany);
+        memory_.write(decoy, ztx::IdentifierBytes, ztx::IdentifierSize);
+    }
 }
 
 void SimulatedTarget::run() {
@@ -105,6 +111,10 @@ void SimulatedTarget::run() {
 void SimulatedTarget::serveCommands() {
     uint8_t commands[64];
     const int32_t count = RingChannel(memory_, recorderDown_).consume(commands, sizeof commands);
+    if (count > 0 && !config_.commandLog.empty()) {
+        std::ofstream log(config_.commandLog, std::ios::binary | std::ios::app);
+        log.write(reinterpret_cast<const char*>(commands), count);
+    }
     for (int32_t i = 0; i < count; ++i)
         obey(commands[i]);
 }

@@ -2,7 +2,7 @@
 #include "AppTestSupport.h"
 
 #include "app/AppSettings.h"
-#include "app/ConnectionSettings.h"
+#include "app/CommandLine.h"
 #include "app/PaneWidget.h"
 #include "views/TimeView.h"
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 
 #include <cstdint>
 
@@ -19,9 +18,5 @@ struct ConnectionSettings {
     QString searchRange;
     QString searchAddress;
 };
-
-// Applies the program's arguments (argv[0] first) to `connection` and returns the data file
-// to open at start-up, empty when none was named. Never fails: unknown options are ignored.
-QString parseCommandLine(const QStringList& arguments, ConnectionSettings& connection);
 
 } // namespace kavrin
