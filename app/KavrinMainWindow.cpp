@@ -1,6 +1,7 @@
 // Construction of the window and the wiring of engine, models, views and loader.
 #include "app/KavrinMainWindow.h"
 
+#include "app/AnnoyingDialog.h"
 #include "app/MessageBoxes.h"
 #include "app/PaneWidget.h"
 #include "app/PropertiesDialog.h"
@@ -13,6 +14,8 @@
 #include "presentation/models/SystemInfoModel.h"
 #include "presentation/models/TaskModel.h"
 #include "presentation/models/TaskView.h"
+#include "recorder/LiveRecorder.h"
+#include "recorder/ModalMessage.h"
 #include "views/ColourSchemes.h"
 #include "views/LoadView.h"
 #include "views/LogPane.h"
@@ -40,7 +43,8 @@ const QString Version = QStringLiteral("V2.37a");
 } // namespace
 
 KavrinMainWindow::KavrinMainWindow(StartupOptions options, UserPrompts userPrompts, QWidget* parent)
-    : QMainWindow(parent), prompts(std::move(userPrompts)), options_(std::move(options)) {
+    : QMainWindow(parent), prompts(std::move(userPrompts)), options_(std::move(options)),
+      recorder_(std::make_unique<LiveRecorder>(engine_.decoder, probe_)) {
     settings_.connection = options_.connection;
     installDefaultPrompts();
     resize(settings_.window.size);
@@ -111,6 +115,19 @@ void KavrinMainWindow::installDefaultPrompts() {
     if (!prompts.showSummary)
         prompts.showSummary = [this](const QString& headline, const QString& overflowLine) {
             SystemInfoDialog dialog(*systemInfoModel_, headline, overflowLine, this);
+            dialog.exec();
+        };
+    if (!prompts.configureConnection)
+        prompts.configureConnection = [this](const ConnectionSettings&) {
+            return showConnectionDialog();
+        };
+    if (!prompts.notify)
+        prompts.notify = [](QMessageBox::Icon icon, const QString& title, const QString& text) {
+            showModalMessage(icon, title, text);
+        };
+    if (!prompts.showSuppressible)
+        prompts.showSuppressible = [this](const SuppressibleMessage& message) {
+            AnnoyingDialog dialog(message, this);
             dialog.exec();
         };
 }
@@ -293,14 +310,13 @@ void KavrinMainWindow::updateTitle() {
 }
 
 void KavrinMainWindow::closeEvent(QCloseEvent* event) {
-    if (runState_ == RunState::Recording) {
-        if (!prompts.askYesNo(
-                QStringLiteral("Kavrin is still recording. Do you really want to quit?"))) {
-            event->ignore();
-            return;
-        }
-        stopRecording();
+    if (runState_ == RunState::Recording &&
+        !prompts.askYesNo(
+            QStringLiteral("Kavrin is still recording. Do you really want to quit?"))) {
+        event->ignore();
+        return;
     }
+    finishRecordingNow();
     SaveSettings();
     event->accept();
 }

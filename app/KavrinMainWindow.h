@@ -9,15 +9,21 @@
 #include "files/LoadedDataFile.h"
 #include "files/RecordProperties.h"
 #include "presentation/Presentation.h"
+#include "recorder/ConnectionFields.h"
+#include "recorder/DeviceList.h"
+#include "recorder/ProbeLibrary.h"
+#include "recorder/RecorderShared.h"
 #include "views/ViewOptions.h"
 
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QModelIndex>
 #include <QThread>
 
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QComboBox;
 class QLabel;
@@ -32,6 +38,7 @@ namespace kavrin {
 class EventModel;
 class EventView;
 class FileLoadWorker;
+class LiveRecorder;
 class LoadView;
 class LogPane;
 class MessageModel;
@@ -41,6 +48,8 @@ class SystemInfoModel;
 class TaskModel;
 class TaskView;
 class TimeView;
+struct RequestPeriods;
+struct SuppressibleMessage;
 
 // What the window is started with.
 struct StartupOptions {
@@ -60,6 +69,13 @@ struct UserPrompts {
     std::function<bool(RecordProperties& properties)> editProperties;
     // The recording summary: headline and, when events were lost, the overflow line.
     std::function<void(const QString& headline, const QString& overflowLine)> showSummary;
+    // The configuration dialog before a recording; none when cancelled.
+    std::function<std::optional<ConnectionDialogFields>(const ConnectionSettings& settings)>
+        configureConnection;
+    // A message box of the recording session.
+    std::function<void(QMessageBox::Icon icon, const QString& title, const QString& text)> notify;
+    // A message the user may switch off (it sets the message's flag).
+    std::function<void(const SuppressibleMessage& message)> showSuppressible;
 };
 
 // The program's one window: menus, tool bar, status bar and the seven panes, the recording
@@ -96,6 +112,7 @@ public:
     RunState runState() const { return runState_; }
     bool firstStartOfVersion() const { return firstStart_; }
     bool passRunning() const { return controller_->busy(); }
+    LiveRecorder& recorder() { return *recorder_; }
     TimeView& timeView() { return *timeView_; }
     LoadView& loadView() { return *loadView_; }
     int zoomIndex() const { return viewOptions_.zoomRow; }
@@ -248,6 +265,27 @@ private:
     void closeProgress();
     uint64_t traceSize() const;
     void applySettings(const ReadResult& read);
+
+    // Recording (MainWindowRecording.cpp).
+    std::optional<ConnectionDialogFields> showConnectionDialog();
+    bool readConfigurationDialog();
+    void recordingMessage(QMessageBox::Icon icon, const QString& text);
+    RequestPeriods requestPeriods() const;
+    bool refuseUnlessIdle();
+    void finishRecordingNow();
+    void sendRecorderCommand(RecorderCommand command);
+    void showRecordingControls(bool recording);
+    QTimer* channelTimer();
+    void firstTick();
+    void connectingTick();
+    void recordingTick();
+    void stoppingTick();
+    void stoppedTick();
+    void takeInLastRecords();
+    void noticeFirstOverflow();
+    void followNewestEvents();
+    void showLiveTime();
+
     // The one way preferences reach the views: after reading the settings file and after
     // the Preferences dialog.
     void applyPreferences();
@@ -267,6 +305,9 @@ private:
     LoadController* controller_ = nullptr;
     QThread loaderThread_;
     std::unique_ptr<FileLoadWorker> worker_;
+    ProbeLibrary probe_;
+    DeviceListCache deviceCache_;
+    std::unique_ptr<LiveRecorder> recorder_;
 
     EventModel* eventModel_ = nullptr;
     MessageModel* messageModel_ = nullptr;
@@ -295,13 +336,14 @@ private:
     QTimer* backgroundTimer_ = nullptr;
     QTimer* sysDescTimer_ = nullptr;
     QTimer* statsTimer_ = nullptr;
+    QTimer* channelTimer_ = nullptr;
 
     RunState runState_ = RunState::Created;
     bool firstStart_ = false;
     QStringList sampleFiles_;
     QString targetText_;
     ViewOptions viewOptions_;
-    uint32_t sysDescSeconds_ = 0;
+    bool overflowNoticeShown_ = false; // since the recording started
 };
 
 } // namespace kavrin

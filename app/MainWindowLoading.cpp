@@ -9,6 +9,7 @@
 #include "presentation/models/MessageModel.h"
 #include "presentation/models/SystemInfoDialog.h"
 #include "presentation/models/TaskModel.h"
+#include "recorder/LiveRecorder.h"
 #include "views/TimeView.h"
 #include "views/ZoomLevels.h"
 
@@ -51,6 +52,7 @@ void KavrinMainWindow::resetAllData() {
     eventModel_->storeReset();
     timeView_->dataReset();
     dataFile_.close();
+    recorder_->reset();
     presentation_.reset();
     taskModel_->reset();
 }
@@ -80,7 +82,7 @@ bool KavrinMainWindow::refuseWhileLoading() {
 void KavrinMainWindow::load() {
     if (refuseWhileLoading())
         return;
-    stopRecording();
+    finishRecordingNow();
     resetAllData();
     GetProperties();
     const QString name = prompts.openFileName();
@@ -105,6 +107,7 @@ void KavrinMainWindow::LoadSampleFile() {
 void KavrinMainWindow::openRecording(const QString& path) {
     if (refuseWhileLoading())
         return;
+    finishRecordingNow();
     resetAllData();
     AnalyzeFile(path);
 }
@@ -206,7 +209,7 @@ void KavrinMainWindow::closeProgress() {
 void KavrinMainWindow::save() {
     if (refuseWhileLoading())
         return;
-    stopRecording();
+    finishRecordingNow();
     const Preferences& preferences = settings_.preferences;
     if (preferences.showRecordingPropertiesDialog && preferences.saveRecordProperties &&
         properties_.title.isEmpty() && !SetProperties())
@@ -220,7 +223,8 @@ void KavrinMainWindow::save() {
 }
 
 void KavrinMainWindow::SaveFile(QString Filename) {
-    RecordingStream stream;
+    // A loaded file, else the live recording's file or stream buffer.
+    RecordingStream stream = recorder_->streamForSaving();
     stream.loadedFile = &dataFile_;
     const SaveResult result =
         saveDataFile(Filename, settings_.preferences.saveRecordProperties ? &properties_ : nullptr,
@@ -260,7 +264,8 @@ void KavrinMainWindow::showProperties() {
 }
 
 uint64_t KavrinMainWindow::traceSize() const {
-    return dataFile_.isLoaded() ? dataFile_.fileSize() - dataFile_.headerLength() : 0;
+    return dataFile_.isLoaded() ? dataFile_.fileSize() - dataFile_.headerLength()
+                                : recorder_->bytesReceived();
 }
 
 } // namespace kavrin

@@ -1,24 +1,11 @@
-// Commands whose features are built separately: live recording and the dialogs. They are
-// connected so that menus and shortcuts exist. The timeline's commands are passed on.
+// Commands whose features are built separately: the dialogs. They are connected so that menus
+// and shortcuts exist. The timeline's commands are passed on.
 #include "app/KavrinMainWindow.h"
 
 #include "views/LoadView.h"
 #include "views/TimeView.h"
 
 namespace kavrin {
-
-void KavrinMainWindow::startRecording() {
-    log_.warning(QStringLiteral("Live recording is not available in this build."));
-}
-
-// Nothing records yet; a running load pass ends by itself.
-void KavrinMainWindow::stopRecording() {}
-
-void KavrinMainWindow::startSingleShot() {
-    log_.warning(QStringLiteral("Reading recorded data is not available in this build."));
-}
-
-void KavrinMainWindow::ztxTimerFired() {}
 
 void KavrinMainWindow::setReference() {
     timeView_->setReference();

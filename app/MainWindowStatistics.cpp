@@ -3,6 +3,7 @@
 
 #include "presentation/TimeText.h"
 #include "presentation/models/TaskModel.h"
+#include "recorder/LiveRecorder.h"
 #include "views/LoadView.h"
 #include "views/TimeView.h"
 
@@ -47,15 +48,41 @@ void KavrinMainWindow::ResetStats() {
 // The pane titles follow the timeline's window; it publishes them when its span changes.
 void KavrinMainWindow::statsTimerFired() {
     UpdateStats();
+    if (runState_ == RunState::Recording) {
+        followNewestEvents();
+        showLiveTime();
+    }
 }
 
 void KavrinMainWindow::OnSysDescTimer() {
-    ++sysDescSeconds_;
+    recorder_->tickSeconds();
 }
 
 void KavrinMainWindow::OnBGTimer() {
-    if (runState_ != RunState::Started)
-        return;
+    switch (runState_) {
+    case RunState::Started:
+        firstTick();
+        break;
+    case RunState::Connecting:
+        connectingTick();
+        break;
+    case RunState::Recording:
+        recordingTick();
+        break;
+    case RunState::Stopping:
+        stoppingTick();
+        break;
+    case RunState::Stopped:
+        stoppedTick();
+        break;
+    default:
+        break;
+    }
+}
+
+// Start-up: the command-line file, the sample offered on a version's first run, or the
+// newest recent file.
+void KavrinMainWindow::firstTick() {
     runState_ = RunState::Idle;
     const QStringList& recent = settings_.recentFiles;
     if (!options_.startupFile.isEmpty()) {

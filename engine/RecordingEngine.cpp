@@ -102,6 +102,7 @@ void RecordingEngine::processEvent(EventRecord record) {
     // Events before `countedEnd` were counted when the window first held them.
     const PassKind pass = record.index < countedEnd ? PassKind::Replay : PassKind::Load;
     countedEnd = std::max(countedEnd, record.index + 1);
+    largestProcessedCount = std::max(largestProcessedCount, countedEnd); // live: events so far
     if (record.id == SyncEvent) {
         processedCount = record.index + 1;
         largestProcessedCount = std::max(largestProcessedCount, processedCount);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/AnnoyingDialog.h"
 #include "app/KavrinMainWindow.h"
 
 #include <QCoreApplication>
@@ -45,7 +46,11 @@ struct PromptLog {
     QStringList questions;
     QStringList messages;
     QStringList summaries;
+    QStringList notices; // recording message boxes: "title|text"
+    QStringList suppressible;
     bool answer = false;
+    // The configuration dialog's answer; none: cancelled.
+    std::optional<ConnectionDialogFields> connection = ConnectionDialogFields{};
 };
 
 // A window with its settings file in a temporary folder, prompts recorded instead of shown.
@@ -70,6 +75,15 @@ public:
         prompts.openFileName = [] { return QString(); };
         prompts.saveFileName = [this] { return saveName; };
         prompts.editProperties = [](RecordProperties&) { return true; };
+        prompts.configureConnection = [log = log](const ConnectionSettings&) {
+            return log->connection;
+        };
+        prompts.notify = [log = log](QMessageBox::Icon, const QString& title, const QString& text) {
+            log->notices.append(title + u'|' + text);
+        };
+        prompts.showSuppressible = [log = log](const SuppressibleMessage& message) {
+            log->suppressible.append(message.title);
+        };
         window = std::make_unique<KavrinMainWindow>(options, prompts);
     }
 
