@@ -344,6 +344,7 @@ private:
     QString targetText_;
     ViewOptions viewOptions_;
     bool overflowNoticeShown_ = false; // since the recording started
+    int followedRow_ = -1;             // the row auto scroll selected last
 };
 
 } // namespace kavrin

@@ -183,6 +183,7 @@ void KavrinMainWindow::connectingTick() {
     log_.message(recorderText::recordingStarted());
     runState_ = RunState::Recording;
     overflowNoticeShown_ = false;
+    followedRow_ = -1;
     showRecordingControls(true);
     sendRecorderCommand(StartCommand);
     engine_.registerBuiltInContexts();
@@ -257,27 +258,18 @@ void KavrinMainWindow::noticeFirstOverflow() {
     prompts.showSuppressible({overflowExplanationTitle(), overflowExplanationText(), &suppressed});
 }
 
-// While recording, the event list follows the newest events as long as the user has not
-// moved away from them: the selected event lies within the part of the timeline's window
-// after the cursor line.
+// While recording, the event list follows the newest events until the user selects another
+// event; selecting the last event again resumes following.
 void KavrinMainWindow::followNewestEvents() {
     const int rows = eventModel_->rowCount();
     if (!settings_.events.autoScroll || rows == 0)
         return;
-    const EventNode* newest = engine_.store.last();
     const int current = eventView_->currentIndex().row();
-    const EventNode* selected = current >= 0 ? eventModel_->nodeAt(current) : nullptr;
-    if (selected && newest) {
-        const std::optional<ViewWindow> view = timeView_->viewWindow();
-        const uint64_t behindNs = TicksToNs(presentation_.timeBase,
-                                            newest->record.timestamp - selected->record.timestamp);
-        const double share = double(9 - viewOptions_.cursorPosition) / 10.0;
-        if (view && double(behindNs) > double(view->spanNs) * share)
-            return;
-    }
-    eventView_->setCurrentIndex(eventModel_->index(rows - 1, 0));
+    if (current >= 0 && current != followedRow_ && current != rows - 1)
+        return;
+    followedRow_ = rows - 1;
+    eventView_->setCurrentIndex(eventModel_->index(followedRow_, 0));
     eventView_->scrollToBottom();
-    timeView_->update();
 }
 
 void KavrinMainWindow::showLiveTime() {

@@ -110,6 +110,7 @@ void RecordingEngine::processEvent(EventRecord record) {
         return;
     }
     tracker.interpret(record, pass);
+    lastTimestamp = std::max(lastTimestamp, record.timestamp); // a live recording's uptime
     if (record.id == OverflowEvent && lastNode)
         lastNode->record.contextAfter = IdleContext; // Idle is the fall-back after an overflow
     appendInterpreted(record, pass);                 // the store owns text and payload from here

@@ -74,7 +74,7 @@ public:
 
     uint32_t nextIndex = 0;
     uint32_t firstIndex = 0;
-    uint64_t lastTimestamp = 0;
+    uint64_t lastTimestamp = 0; // newest event interpreted: the uptime the recording reached
     uint32_t processedCount = 0;
     uint32_t largestProcessedCount = 0; // what "Events/Count" shows: it never goes down
     // Events below this index have been counted in the statistics; a window reloaded over

@@ -6,6 +6,7 @@
 #include <QBrush>
 
 #include <algorithm>
+#include <cstring>
 
 namespace kavrin {
 
@@ -18,10 +19,10 @@ constexpr int MessageDigits = 6;
 
 QString messageText(const EventNode& node) {
     const EventRecord& record = node.record;
-    QString text = record.payload
-                       ? QString::fromLatin1(reinterpret_cast<const char*>(record.payload),
-                                             qsizetype(record.payloadSize))
-                       : QString();
+    // The formatted text is stored with its terminating NUL.
+    const auto* chars = reinterpret_cast<const char*>(record.payload);
+    QString text = chars ? QString::fromLatin1(chars, qsizetype(strnlen(chars, record.payloadSize)))
+                         : QString();
     text.remove(u'\r');
     text.remove(u'\n');
     return text.isEmpty() ? QStringLiteral("Empty printf string") : text;

@@ -35,10 +35,10 @@ EventNode* store(RecordingEngine& engine, uint32_t id, uint64_t timestamp, uint3
     record.context = ShellTask;
     record.contextBefore = ShellTask;
     record.contextAfter = ShellTask;
-    if (message) {
-        const auto length = uint32_t(std::strlen(message));
-        record.payload = copyBlock(reinterpret_cast<const uint8_t*>(message), length);
-        record.payloadSize = length;
+    if (message) { // as the tracker stores a formatted text: with its terminating NUL
+        const auto size = uint32_t(std::strlen(message) + 1);
+        record.payload = copyBlock(reinterpret_cast<const uint8_t*>(message), size);
+        record.payloadSize = size;
     }
     EventNode* node = engine.store.makeNode(record);
     engine.store.append(node);

@@ -6,6 +6,7 @@
 #include "app/RunState.h"
 #include "presentation/TimeText.h"
 #include "presentation/models/EventModel.h"
+#include "presentation/models/EventView.h"
 #include "presentation/models/TaskModel.h"
 #include "recorder/LiveRecorder.h"
 
@@ -115,6 +116,14 @@ void RecordingTest::recordsStopsSavesAndReopens() {
     QVERIFY(!window.actions().startRecording->isEnabled());
     QVERIFY(window.actions().stopRecording->isEnabled());
     QVERIFY(fixture.log->notices.isEmpty());
+    // Auto scroll follows the newest events until the user picks another one.
+    EventView& list = window.eventView();
+    QVERIFY(QTest::qWaitFor(
+        [&] { return list.currentIndex().row() > window.eventModel().rowCount() - 5000; },
+        Patience));
+    list.setCurrentIndex(window.eventModel().index(10, 0));
+    QTest::qWait(300);
+    QCOMPARE(list.currentIndex().row(), 10);
 
     window.stopRecording();
     QVERIFY(waitForState(window, RunState::Idle));

@@ -45,6 +45,9 @@ TEST(EngineTest, LiveSlicesKeepAWindowOfAMillionEvents) {
     EXPECT_EQ(engine.store.nodeAt(899'999)->record.index, 999'999u);
     EXPECT_EQ(repaints, 1);
     EXPECT_GT(appendedRows, 0u);
+    // What the system information shows of a live recording: events and uptime so far.
+    EXPECT_EQ(engine.largestProcessedCount, 1'000'000u);
+    EXPECT_EQ(engine.lastTimestamp, engine.store.last()->record.timestamp);
     EXPECT_TRUE(engine.checkpoints.has(0));
     EXPECT_TRUE(engine.checkpoints.has(900'000));
     // No context holds a reference to a freed node.
