@@ -46,8 +46,6 @@ public:
     uint32_t position() const;
     bool overrun() const { return stop_ != Stop::None; }
     Stop stop() const { return stop_; }
-    // Bytes of the last read not handed out yet.
-    bool holdsBytes() const { return position_ < length_; }
     // Bytes received so far; readable from any thread.
     uint64_t received() const { return received_.load(std::memory_order_relaxed); }
 

@@ -9,7 +9,7 @@ namespace kavrin {
 
 namespace {
 constexpr unsigned long SessionCloseMillis = 500;
-constexpr unsigned long StagingFullMillis = 1;
+constexpr unsigned long IdleMillis = 1;
 // decodePackets results that end the recording.
 constexpr int32_t FirstFault = -9;
 constexpr int32_t LastFault = -1;
@@ -55,9 +55,10 @@ void ZTXThread::run() {
             status_ = Ended;
             return;
         }
-        // A full staging buffer: give the processing driver time to take records.
-        if (decoded == 0 && reader_.holdsBytes())
-            QThread::msleep(StagingFullMillis);
+        // Nothing decoded: a silent channel has been polled already; a full staging buffer
+        // needs the processing driver to take records first.
+        if (decoded == 0)
+            QThread::msleep(IdleMillis);
         sendPeriodicRequests();
         sendModuleRequest();
     }
