@@ -27,6 +27,7 @@ void ChannelReader::clear() {
     position_ = 0;
     flushed_ = 0;
     stop_ = Stop::None;
+    overrun_ = false;
     received_ = 0;
 }
 
@@ -78,6 +79,7 @@ uint8_t ChannelReader::waitForByte() {
         if (shared_.pendingCommand.load(std::memory_order_relaxed) == QuitCommand)
             stop_ = Stop::Quit;
     }
+    overrun_ = true;
     return 0;
 }
 

@@ -62,8 +62,19 @@ void ZTXThread::run() {
         sendPeriodicRequests();
         sendModuleRequest();
     }
+    decodeLastRead();
     closeSession();
     shared_.pendingCommand = NoCommand;
+}
+
+void ZTXThread::decodeLastRead() {
+    // The complete packets of the last read reach the engine too, so that the view holds
+    // every event the recording file holds.
+    reader_.endInput();
+    int32_t decoded;
+    do {
+        decoded = decoder_.decodePackets(reader_, 1);
+    } while (decoded > 0 || decoded == DecodeUnsynchronised);
 }
 
 int32_t ZTXThread::faultCode(int32_t decodeResult) const {
