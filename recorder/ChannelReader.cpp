@@ -47,7 +47,8 @@ bool ChannelReader::refill(bool betweenPackets) {
             break;
         QThread::msleep(PollMillis);
     }
-    if (result < 0) {
+    // A library that claims more than the block holds is failing too.
+    if (result < 0 || uint32_t(result) > BlockSize) {
         stop_ = Stop::ChannelFailed;
         return false;
     }

@@ -17,8 +17,8 @@ class TargetChannel;
 // the recording file in pieces of at least FlushSize bytes.
 //
 // readByte waits while the channel is silent, but not past a quit command: then, and when
-// the channel read fails or memory for the stream runs out, the source stops, overrun()
-// reports it and the decoder drops the packet it was reading.
+// the channel read fails or memory for the stream runs out, the source stops. A byte asked
+// for after that is reported by overrun(), and the decoder drops the packet it was reading.
 class ChannelReader {
 public:
     static constexpr uint32_t BlockSize = 32768;
