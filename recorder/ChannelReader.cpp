@@ -27,6 +27,7 @@ void ChannelReader::clear() {
     position_ = 0;
     flushed_ = 0;
     stop_ = Stop::None;
+    overrun_ = false;
     received_ = 0;
 }
 
@@ -46,7 +47,8 @@ bool ChannelReader::refill(bool betweenPackets) {
             break;
         QThread::msleep(PollMillis);
     }
-    if (result < 0) {
+    // A library that claims more than the block holds is failing too.
+    if (result < 0 || uint32_t(result) > BlockSize) {
         stop_ = Stop::ChannelFailed;
         return false;
     }
@@ -78,6 +80,7 @@ uint8_t ChannelReader::waitForByte() {
         if (shared_.pendingCommand.load(std::memory_order_relaxed) == QuitCommand)
             stop_ = Stop::Quit;
     }
+    overrun_ = true;
     return 0;
 }
 

@@ -17,8 +17,8 @@ class TargetChannel;
 // the recording file in pieces of at least FlushSize bytes.
 //
 // readByte waits while the channel is silent, but not past a quit command: then, and when
-// the channel read fails or memory for the stream runs out, the source stops, overrun()
-// reports it and the decoder drops the packet it was reading.
+// the channel read fails or memory for the stream runs out, the source stops. A byte asked
+// for after that is reported by overrun(), and the decoder drops the packet it was reading.
 class ChannelReader {
 public:
     static constexpr uint32_t BlockSize = 32768;
@@ -44,13 +44,15 @@ public:
     }
     // Stream offset of the next byte, which is also its offset in the recording file.
     uint32_t position() const;
-    bool overrun() const { return stop_ != Stop::None; }
+    // A byte was asked for after the source stopped.
+    bool overrun() const { return overrun_; }
     Stop stop() const { return stop_; }
-    // Bytes of the last read not handed out yet.
-    bool holdsBytes() const { return position_ < length_; }
     // Bytes received so far; readable from any thread.
     uint64_t received() const { return received_.load(std::memory_order_relaxed); }
 
+    // No more channel reads: what is left of the last read can still be decoded, then the
+    // source has ended.
+    void endInput() { stop_ = Stop::Quit; }
     // Writes the bytes not yet in the recording file.
     void flush();
     // Forgets the block, the flushed count and a stop (part of the reset of all data).
@@ -71,6 +73,7 @@ private:
     uint32_t position_ = 0;
     uint32_t flushed_ = 0;
     Stop stop_ = Stop::None;
+    bool overrun_ = false;
     std::atomic<uint64_t> received_{0};
 };
 

@@ -75,7 +75,9 @@ QWidget* DeviceSelectionDialog::buildConnectionBox() {
     existingSession_ = new QRadioButton(QStringLiteral("&Existing Session"));
     serialTicked_ = new QCheckBox(QStringLiteral("&Serial No"));
     serialNumber_ = new QLineEdit(QStringLiteral("0"));
+    serialNumber_->setObjectName(QStringLiteral("serialNumber"));
     ip_ = new QLineEdit(QLatin1String(ExampleIp));
+    ip_->setObjectName(QStringLiteral("ip"));
     auto* grid = new QGridLayout;
     grid->addWidget(usb_, 0, 0);
     grid->addWidget(serialTicked_, 0, 1);
@@ -88,6 +90,7 @@ QWidget* DeviceSelectionDialog::buildConnectionBox() {
 
 QWidget* DeviceSelectionDialog::buildDeviceBox() {
     device_ = new QComboBox;
+    device_->setObjectName(QStringLiteral("device"));
     device_->setEditable(true);
     device_->setMinimumWidth(DeviceBoxWidth);
     auto* row = new QHBoxLayout;
@@ -97,6 +100,7 @@ QWidget* DeviceSelectionDialog::buildDeviceBox() {
 
 QWidget* DeviceSelectionDialog::buildInterfaceBox(const ConnectionSettings& settings) {
     interface_ = new QComboBox;
+    interface_->setObjectName(QStringLiteral("interface"));
     interface_->addItems({QStringLiteral("JTAG"), QStringLiteral("SWD")});
     interface_->setCurrentIndex(settings.targetInterface);
     speed_ = new QSpinBox;
@@ -115,6 +119,7 @@ QWidget* DeviceSelectionDialog::buildDetectionBox() {
     address_ = new QRadioButton(QStringLiteral("&Address"));
     searchRange_ = new QRadioButton(QStringLiteral("Search &Range"));
     detectionText_ = new QLineEdit;
+    detectionText_->setObjectName(QStringLiteral("detectionText"));
     hint_ = new QLabel;
     auto* column = new QVBoxLayout;
     for (QRadioButton* button : {autoDetection_, address_, searchRange_})

@@ -39,6 +39,11 @@ struct ConnectionSettings;
 //            until threadEnded(): wait; waitAndDeleteThread();
 //   finally: a last liveSlice; finishRecordingFile(); save with streamForSaving().
 // A failed sendRecorderCommand is shown with recorderText::commandNotTaken().
+//
+// Reading the recorded data of a halted target ("&Read Recorded Data"), on the caller's thread:
+//   reset, createRecordingFile, configure as above; r = recorder.readRecordedData();
+//   r < 0: show recorderText::readFailed(); else recorderText::readDone(r), then analyse
+//   recordingFileName() like any data file.
 class LiveRecorder {
 public:
     // How long sendRecorderCommand waits for the thread to take a command.
@@ -52,7 +57,7 @@ public:
 
     // The live-channel part of the reset of all data: connection and control block, session
     // flag, decoder and staging, stream buffer, channel reader and the known module count.
-    // Only while no thread runs.
+    // A thread still there is told to quit and waited for first.
     void reset();
     // Fills the connection from the settings (after reset). False, with nothing configured,
     // when the search address is not hexadecimal.

@@ -9,7 +9,7 @@ namespace kavrin {
 
 namespace {
 constexpr unsigned long SessionCloseMillis = 500;
-constexpr unsigned long StagingFullMillis = 1;
+constexpr unsigned long IdleMillis = 1;
 // decodePackets results that end the recording.
 constexpr int32_t FirstFault = -9;
 constexpr int32_t LastFault = -1;
@@ -55,14 +55,26 @@ void ZTXThread::run() {
             status_ = Ended;
             return;
         }
-        // A full staging buffer: give the processing driver time to take records.
-        if (decoded == 0 && reader_.holdsBytes())
-            QThread::msleep(StagingFullMillis);
+        // Nothing decoded: a silent channel has been polled already; a full staging buffer
+        // needs the processing driver to take records first.
+        if (decoded == 0)
+            QThread::msleep(IdleMillis);
         sendPeriodicRequests();
         sendModuleRequest();
     }
+    decodeLastRead();
     closeSession();
     shared_.pendingCommand = NoCommand;
+}
+
+void ZTXThread::decodeLastRead() {
+    // The complete packets of the last read reach the engine too, so that the view holds
+    // every event the recording file holds.
+    reader_.endInput();
+    int32_t decoded;
+    do {
+        decoded = decoder_.decodePackets(reader_, 1);
+    } while (decoded > 0 || decoded == DecodeUnsynchronised);
 }
 
 int32_t ZTXThread::faultCode(int32_t decodeResult) const {

@@ -68,6 +68,7 @@ private:
     void takeCommand();
     void sendPeriodicRequests();
     void sendModuleRequest();
+    void decodeLastRead();
     void closeSession();
     int32_t faultCode(int32_t decodeResult) const;
 

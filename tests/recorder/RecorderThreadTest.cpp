@@ -209,3 +209,21 @@ TEST(RecorderThread, QuitEndsAThreadWaitingInsideAPacket) {
     EXPECT_EQ(decoded.result, DecodeIncompletePacket); // it really was inside a packet
     EXPECT_EQ(decoded.records, harness.engine.nextIndex);
 }
+
+TEST(RecorderThread, QuitStillDecodesThePacketsOfTheLastRead) {
+    // Quit while the target sends as fast as the host reads: the packets already received
+    // reach the engine too, so the view and the recording file hold the same events.
+    SimScenario scenario(QStringLiteral("[Target]\nEventRate=0\nRingSize=262144\n"));
+    RecorderHarness harness;
+    harness.prepare();
+    ASSERT_TRUE(harness.start());
+    ASSERT_TRUE(eventually([&] { return harness.recorder.bytesReceived() > 1'000'000; },
+                           [&] { harness.drain(); }));
+    EXPECT_TRUE(harness.recorder.sendRecorderCommand(QuitCommand));
+    ASSERT_TRUE(harness.threadEnds());
+    EXPECT_EQ(harness.recorder.threadError(), 0);
+    harness.finish();
+    const QByteArray stream = harness.stream();
+    EXPECT_EQ(harness.recordingFile(), stream);
+    EXPECT_EQ(DecodedStream(stream).records, harness.engine.nextIndex);
+}
