@@ -227,6 +227,7 @@ void KavrinMainWindow::takeInLastRecords() {
     if (channelTimer_)
         channelTimer_->stop();
     ztxTimerFired();
+    eventModel_->rowsAppended();
     statsTimer_->start(IdleStatistics);
     if (engine_.nextIndex != before && eventModel_->rowCount() > 0)
         eventView_->setCurrentIndex(eventModel_->index(eventModel_->rowCount() - 1, 0));

@@ -2,6 +2,7 @@
 #include "app/KavrinMainWindow.h"
 
 #include "presentation/TimeText.h"
+#include "presentation/models/EventModel.h"
 #include "presentation/models/TaskModel.h"
 #include "recorder/LiveRecorder.h"
 #include "views/LoadView.h"
@@ -49,6 +50,7 @@ void KavrinMainWindow::ResetStats() {
 void KavrinMainWindow::statsTimerFired() {
     UpdateStats();
     if (runState_ == RunState::Recording) {
+        eventModel_->rowsAppended();
         followNewestEvents();
         showLiveTime();
     }

@@ -21,11 +21,15 @@ EventModel::EventModel(RecordingEngine& engine, const Presentation& presentation
     : QAbstractItemModel(parent), engine_(engine), presentation_(presentation),
       rows_(int(engine.store.rowCount())) {}
 
+// Indexes carry no node: a tree view lays out every row when rows are added, and the node of
+// a row is found only when its data is asked for.
 QModelIndex EventModel::index(int row, int column, const QModelIndex& parent) const {
-    if (!hasIndex(row, column, parent))
-        return {};
-    EventNode* node = nodeAt(row);
-    return node ? createIndex(row, column, node) : QModelIndex();
+    return hasIndex(row, column, parent) ? createIndex(row, column) : QModelIndex();
+}
+
+Qt::ItemFlags EventModel::flags(const QModelIndex& index) const {
+    const Qt::ItemFlags flags = QAbstractItemModel::flags(index);
+    return index.isValid() ? flags | Qt::ItemNeverHasChildren : flags;
 }
 
 QModelIndex EventModel::parent(const QModelIndex&) const {
