@@ -3,6 +3,7 @@
 #include "app/AnnoyingDialog.h"
 #include "app/KavrinMainWindow.h"
 
+#include <QAbstractItemModel>
 #include <QCoreApplication>
 #include <QProcess>
 #include <QStringList>
@@ -39,6 +40,31 @@ inline QString generateRecording(const QTemporaryDir& dir, const QString& name,
                {QStringLiteral("--scenario"), scenario, QStringLiteral("--events"),
                 QString::number(events), QStringLiteral("--seed"), QStringLiteral("7"), path});
     return path;
+}
+
+// The cli's field escaping, so that model texts compare with its lines.
+inline QString escaped(QString text) {
+    text.replace(u'\\', QStringLiteral("\\\\"));
+    text.replace(u'\t', QStringLiteral("\\t"));
+    text.replace(u'\r', QStringLiteral("\\r"));
+    text.replace(u'\n', QStringLiteral("\\n"));
+    return text;
+}
+
+inline QStringList modelLines(const QAbstractItemModel& model) {
+    QStringList lines;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        QStringList fields;
+        for (int column = 0; column < model.columnCount(); ++column)
+            fields.append(escaped(model.index(row, column).data().toString()));
+        lines.append(fields.join(u'\t'));
+    }
+    return lines;
+}
+
+inline QStringList cliLines(const QString& command, const QString& file) {
+    return QString::fromUtf8(runProgram(QStringLiteral("kavrin-cli"), {command, file}))
+        .split(u'\n', Qt::SkipEmptyParts);
 }
 
 // What the window asked and told; answers are set by the test.

@@ -66,26 +66,6 @@ QString logText(KavrinMainWindow& window) {
     return window.findChild<QTextEdit*>()->toPlainText();
 }
 
-// The cli's field escaping, so that model texts compare with its lines.
-QString escaped(QString text) {
-    text.replace(u'\\', QStringLiteral("\\\\"));
-    text.replace(u'\t', QStringLiteral("\\t"));
-    text.replace(u'\r', QStringLiteral("\\r"));
-    text.replace(u'\n', QStringLiteral("\\n"));
-    return text;
-}
-
-QStringList modelLines(const QAbstractItemModel& model) {
-    QStringList lines;
-    for (int row = 0; row < model.rowCount(); ++row) {
-        QStringList fields;
-        for (int column = 0; column < model.columnCount(); ++column)
-            fields.append(escaped(model.index(row, column).data().toString()));
-        lines.append(fields.join(u'\t'));
-    }
-    return lines;
-}
-
 QStringList systemInfoLines(const QAbstractItemModel& model) {
     QStringList lines;
     for (int group = 0; group < model.rowCount(); ++group) {
@@ -100,11 +80,6 @@ QStringList systemInfoLines(const QAbstractItemModel& model) {
         }
     }
     return lines;
-}
-
-QStringList cliLines(const QString& command, const QString& file) {
-    return QString::fromUtf8(runProgram(QStringLiteral("kavrin-cli"), {command, file}))
-        .split(u'\n', Qt::SkipEmptyParts);
 }
 
 } // namespace

@@ -40,22 +40,6 @@ private:
     QTemporaryDir dir_;
 };
 
-QStringList eventLines(const QAbstractItemModel& model) {
-    QStringList lines;
-    for (int row = 0; row < model.rowCount(); ++row) {
-        QStringList fields;
-        for (int column = 0; column < model.columnCount(); ++column)
-            fields.append(model.index(row, column).data().toString());
-        lines.append(fields.join(u'\t'));
-    }
-    return lines;
-}
-
-QStringList cliLines(const QString& command, const QString& file) {
-    return QString::fromUtf8(runProgram(QStringLiteral("kavrin-cli"), {command, file}))
-        .split(u'\n', Qt::SkipEmptyParts);
-}
-
 bool waitForState(KavrinMainWindow& window, RunState state) {
     return QTest::qWaitFor([&] { return window.runState() == state; }, Patience);
 }
@@ -85,7 +69,7 @@ void savedFileShowsTheSameEvents(StartedWindow& fixture) {
     fixture.saveName = fixture.dir.filePath(QStringLiteral("live.KVDat"));
     fixture.window->save();
     QVERIFY(QFile::exists(fixture.saveName));
-    const QStringList shown = eventLines(fixture.window->eventModel());
+    const QStringList shown = modelLines(fixture.window->eventModel());
     QVERIFY(!shown.isEmpty());
     QCOMPARE(cliLines(QStringLiteral("events"), fixture.saveName), shown);
 }
