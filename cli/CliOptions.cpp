@@ -25,7 +25,8 @@ const char* const Overview =
     "\n"
     "Fields are separated by one TAB; backslash, TAB, CR and LF in texts are written as\n"
     "\\\\, \\t, \\r and \\n. Exit status: 0 success (also when the stream breaks off: stderr\n"
-    "says where), 1 usage error, 2 the file cannot be opened or read.\n";
+    "says where), 1 usage error, 2 the file cannot be opened or read (record: OUT cannot be\n"
+    "written), 3 no recording started, 4 a recording ended by a fault.\n";
 
 const char* const EventsHelp =
     "usage: kavrin-cli events FILE [--first N] [--count N] [--resolution 6|7|8|9] [--system-time]\n"
