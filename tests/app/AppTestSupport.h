@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextEdit>
 
 #include <memory>
 
@@ -39,6 +40,11 @@ inline QString generateRecording(const QTemporaryDir& dir, const QString& name,
                {QStringLiteral("--scenario"), scenario, QStringLiteral("--events"),
                 QString::number(events), QStringLiteral("--seed"), QStringLiteral("7"), path});
     return path;
+}
+
+// The text of the log pane.
+inline QString logText(KavrinMainWindow& window) {
+    return window.findChild<QTextEdit*>()->toPlainText();
 }
 
 // What the window asked and told; answers are set by the test.
