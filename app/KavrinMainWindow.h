@@ -260,7 +260,11 @@ private:
     void openRecording(const QString& path);
     bool refuseWhileLoading();
     void passFinished(LoadController::Pass pass, uint first, uint last);
+    void endPasses();
+    void showLoadSummary(LoadController::Pass pass, uint first, uint last);
     void reportStreamStop();
+    void reportNoRecording(const QString& path, const StreamStopInfo& stop);
+    void dropNoRecording();
     void showProgress(const QString& label, uint minimum, uint maximum);
     void closeProgress();
     uint64_t traceSize() const;

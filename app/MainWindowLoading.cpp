@@ -1,9 +1,11 @@
 // Opening, moving through and saving recordings.
 #include "app/KavrinMainWindow.h"
 
+#include "app/LoadReportTexts.h"
 #include "app/PropertiesDialog.h"
 #include "files/DataFileHeader.h"
 #include "files/DataFileWriter.h"
+#include "files/RecordingProbe.h"
 #include "presentation/models/EventModel.h"
 #include "presentation/models/EventView.h"
 #include "presentation/models/MessageModel.h"
@@ -22,24 +24,6 @@ namespace kavrin {
 namespace {
 
 const QString KVDatExtension = QStringLiteral(".KVDat");
-
-QString streamStopReason(StreamStop reason, const QString& readError) {
-    switch (reason) {
-    case StreamStop::InvalidPacket:
-        return QStringLiteral("invalid packet");
-    case StreamStop::IncompletePacket:
-        return QStringLiteral("incomplete packet");
-    case StreamStop::NoStartPacket:
-        return QStringLiteral("no Start packet in the stream");
-    case StreamStop::ReadError:
-        return QStringLiteral("read error: ") + readError;
-    case StreamStop::OutOfMemory:
-        return QStringLiteral("out of memory");
-    case StreamStop::None:
-        break;
-    }
-    return {};
-}
 
 } // namespace
 
@@ -83,11 +67,14 @@ void KavrinMainWindow::load() {
     if (refuseWhileLoading())
         return;
     finishRecordingNow();
+    const QString name = prompts.openFileName();
+    if (!name.isEmpty()) {
+        openRecording(name);
+        return;
+    }
+    // A cancelled choice leaves the program with all data cleared.
     resetAllData();
     GetProperties();
-    const QString name = prompts.openFileName();
-    if (!name.isEmpty())
-        AnalyzeFile(name);
 }
 
 void KavrinMainWindow::LoadMRUFile() {
@@ -107,6 +94,11 @@ void KavrinMainWindow::LoadSampleFile() {
 void KavrinMainWindow::openRecording(const QString& path) {
     if (refuseWhileLoading())
         return;
+    // A file without a recording must not replace the recording on show.
+    if (const std::optional<StreamStopInfo> stop = noRecordingIn(path)) {
+        reportNoRecording(path, *stop);
+        return;
+    }
     finishRecordingNow();
     resetAllData();
     AnalyzeFile(path);
@@ -151,33 +143,51 @@ void KavrinMainWindow::LoadDataBefore() {
 
 void KavrinMainWindow::passFinished(LoadController::Pass pass, uint first, uint last) {
     if (pass == LoadController::Pass::Analysis) {
+        if (controller_->holdsNoRecording()) {
+            dropNoRecording();
+            return;
+        }
         reportStreamStop();
         LoadFile(dataFile_.fileName());
         return;
     }
-    const uint loaded = last - first;
-    const QString headline = QStringLiteral("%1 Events loaded successfully.").arg(loaded);
-    if (pass == LoadController::Pass::Backward) {
-        timeView_->dataReset();
-        prompts.showSummary(headline, {});
-    } else {
-        timeView_->dataReset();
+    timeView_->dataReset();
+    if (pass != LoadController::Pass::Backward) {
         const bool stored = engine_.store.first() != nullptr;
         selectZoom(stored ? FullRecordingZoom : DefaultZoom);
         if (eventModel_->rowCount() > 0)
             eventView_->setCurrentIndex(eventModel_->index(0, 0));
-        if (settings_.preferences.showSystemInfoDialog) {
-            const TrackerCounters& counters = engine_.tracker.counters;
-            prompts.showSummary(
-                headline, counters.overflowCount == 0
-                              ? QString()
-                              : overflowLineText(counters.overflowCount, counters.lastDropCount));
-        }
     }
-    // The statistics of the window as loaded; the timer was stopped for the pass.
+    endPasses();
+    showLoadSummary(pass, first, last);
+}
+
+// The summary and messages show the statistics as loaded; the timer was stopped for the passes.
+void KavrinMainWindow::endPasses() {
     UpdateStats();
     statsTimer_->start(500);
     runState_ = RunState::Idle;
+}
+
+void KavrinMainWindow::showLoadSummary(LoadController::Pass pass, uint first, uint last) {
+    // A recording that breaks off says so when the window reaches the break or opens, whatever
+    // the setting.
+    const StreamStopInfo& stop = controller_->streamStop();
+    const bool breaksOff = stop.reason != StreamStop::None &&
+                           (pass == LoadController::Pass::Load || last >= stop.eventIndex);
+    const QString headline = loadSummaryHeadline(last - first, breaksOff ? stop : StreamStopInfo{},
+                                                 dataFile_.readError());
+    if (pass == LoadController::Pass::Backward) {
+        prompts.showSummary(headline, {});
+        return;
+    }
+    if (!breaksOff && !settings_.preferences.showSystemInfoDialog)
+        return;
+    const TrackerCounters& counters = engine_.tracker.counters;
+    prompts.showSummary(headline,
+                        counters.overflowCount == 0
+                            ? QString()
+                            : overflowLineText(counters.overflowCount, counters.lastDropCount));
 }
 
 void KavrinMainWindow::reportStreamStop() {
@@ -189,7 +199,26 @@ void KavrinMainWindow::reportStreamStop() {
                      .arg(dataFile_.fileName())
                      .arg(stop.offset)
                      .arg(stop.eventIndex)
-                     .arg(streamStopReason(stop.reason, dataFile_.readError())));
+                     .arg(streamStopCause(stop.reason, dataFile_.readError())));
+}
+
+void KavrinMainWindow::reportNoRecording(const QString& path, const StreamStopInfo& stop) {
+    const QString text = noRecordingText(path, stop);
+    log_.warning(text);
+    prompts.inform(text);
+}
+
+// The analysis found no event in a file that was not checked before (a read from the target)
+// or whose first window could not tell (a long stream without a Start packet). The data were
+// cleared for it already; the file is not kept for saving or moving the window, nor offered
+// among the recent files.
+void KavrinMainWindow::dropNoRecording() {
+    const QString path = dataFile_.fileName();
+    dataFile_.close();
+    properties_.clear();
+    showProperties();
+    endPasses();
+    reportNoRecording(path, controller_->streamStop());
 }
 
 void KavrinMainWindow::showProgress(const QString& label, uint minimum, uint maximum) {

@@ -80,31 +80,23 @@ bool Recording::moveTo(uint32_t index) {
 
 QString Recording::streamStopText() const {
     const StreamStopInfo& stop = controller_.streamStop();
-    const char* why = nullptr;
-    switch (stop.reason) {
-    case StreamStop::None:
-    case StreamStop::ReadError:
+    if (stop.reason == StreamStop::None || stop.reason == StreamStop::ReadError)
         return {};
-    case StreamStop::NoStartPacket:
-        return QStringLiteral("the stream has no Start packet: nothing is decodable from stream "
-                              "offset 0 (file offset %1, event index 0)")
-            .arg(stop.offset);
-    case StreamStop::InvalidPacket:
-        why = "invalid packet";
-        break;
-    case StreamStop::IncompletePacket:
-        why = "incomplete packet";
-        break;
-    case StreamStop::OutOfMemory:
-        why = "out of memory";
-        break;
-    }
-    return QStringLiteral("the stream stops being decodable at stream offset %1 (file offset %2, "
-                          "event index %3): %4")
-        .arg(stop.offset - file_.headerLength())
-        .arg(stop.offset)
-        .arg(stop.eventIndex)
-        .arg(QLatin1String(why));
+    const QString found =
+        controller_.holdsNoRecording() ? QStringLiteral("no recording found: ") : QString();
+    if (stop.reason == StreamStop::NoStartPacket)
+        return found + QStringLiteral("the stream has no Start packet: nothing is decodable from "
+                                      "stream offset 0 (file offset %1, event index 0)")
+                           .arg(stop.offset);
+    QString why = streamStopCause(stop.reason, {});
+    if (const QString damage = streamDamageText(stop); !damage.isEmpty())
+        why += QStringLiteral(", ") + damage;
+    return found + QStringLiteral("the stream stops being decodable at stream offset %1 (file "
+                                  "offset %2, event index %3): %4")
+                       .arg(stop.offset - file_.headerLength())
+                       .arg(stop.offset)
+                       .arg(stop.eventIndex)
+                       .arg(why);
 }
 
 QString Recording::readErrorText() const {

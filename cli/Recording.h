@@ -39,7 +39,8 @@ public:
     // Moves back to the first window that starts at event 0 or as near as checkpoints allow.
     void rewind();
 
-    // Where decoding stopped early, for stderr; empty when the whole stream was decoded.
+    // Where decoding stopped early and whether the file was cut off or corrupted or holds no
+    // recording, for stderr; empty when the whole stream was decoded.
     QString streamStopText() const;
     // The file could not be read to its end.
     QString readErrorText() const;

@@ -31,9 +31,6 @@ void FileLoadWorker::LoadData(uint FirstEvent, uint NumEvents, bool Append) {
         chunkStart = current;
         session_.pendingChunks.waitForZero();
     };
-    auto stopAt = [&](StreamStop reason) {
-        session_.stop = {reason, engine.decoder.lastPacketPosition(), current};
-    };
 
     while (file.position() < file.fileSize() && remaining > 0 &&
            !session_.pendingChunks.cancelled()) {
@@ -45,14 +42,14 @@ void FileLoadWorker::LoadData(uint FirstEvent, uint NumEvents, bool Append) {
             current += staged;
             if (result == DecodeUnsynchronised)
                 continue;
-            stopAt(result == DecodeInvalidPacket ? StreamStop::InvalidPacket
-                                                 : StreamStop::IncompletePacket);
+            session_.stop = packetStop(result, engine.decoder.lastPacketPosition(), current, file);
             break;
         }
         if (result == 0) {
             // Data left but no record slot: the staging buffer could not grow.
             if (file.position() < file.fileSize())
-                stopAt(StreamStop::OutOfMemory);
+                session_.stop = {StreamStop::OutOfMemory, engine.decoder.lastPacketPosition(),
+                                 current};
             break;
         }
         remaining -= uint32_t(result);

@@ -183,8 +183,15 @@ void LoadController::OnLoadingFinished(uint First, uint Last, bool Appending) {
     const Pass finished = pass_;
     if (finished == Pass::Analysis) {
         finishAnalysis(Last - First);
+        const bool recording = !holdsNoRecording();
+        if (!recording) {
+            // Nothing to load, nor to step through.
+            pass_ = Pass::None;
+            queuedSteps_.clear();
+        }
         emit passFinished(finished, First, Last);
-        loadFile();
+        if (recording)
+            loadFile();
         return;
     }
     pass_ = Pass::None;
@@ -195,6 +202,13 @@ void LoadController::OnLoadingFinished(uint First, uint Last, bool Appending) {
     emit logInfo(QStringLiteral("%1 Events loaded.").arg(Last - First));
     emit passFinished(finished, First, Last);
     runQueuedStep();
+}
+
+bool LoadController::holdsNoRecording() const {
+    const StreamStop reason = analysisStop_.reason;
+    return eventsInFile_ == 0 &&
+           (reason == StreamStop::InvalidPacket || reason == StreamStop::IncompletePacket ||
+            reason == StreamStop::NoStartPacket);
 }
 
 void LoadController::runQueuedStep() {

@@ -29,8 +29,8 @@ public:
     LoadController(LoadSession& session, RecordProperties& properties, QObject* parent = nullptr);
 
     // Opens the file, reads its header and starts the analysis pass; the load pass follows by
-    // itself. All data must have been cleared before. False, with a one-line reason, when the
-    // file cannot be opened.
+    // itself unless the file holds no recording. All data must have been cleared before. False,
+    // with a one-line reason, when the file cannot be opened.
     bool analyzeFile(const QString& path, QString* error = nullptr);
     // Move the window by 100,000 events from the checkpoints. False when there is nothing to
     // load; a step asked for while a pass runs is queued behind it.
@@ -42,6 +42,8 @@ public:
     uint32_t eventsInFile() const { return eventsInFile_; }
     // Where the analysis pass found the stream no longer decodable.
     const StreamStopInfo& streamStop() const { return analysisStop_; }
+    // The analysis found stream bytes but not one decodable event: no load pass follows.
+    bool holdsNoRecording() const;
 
 signals:
     void TriggerLoad(uint ReadOffset, uint NumEvents, bool Append);

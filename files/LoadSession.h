@@ -1,29 +1,12 @@
 #pragma once
 
 #include "files/PendingChunks.h"
-
-#include <cstdint>
+#include "files/StreamStop.h"
 
 namespace kavrin {
 
 class LoadedDataFile;
 class RecordingEngine;
-
-// Why a pass stopped before the end of the file.
-enum class StreamStop : uint8_t {
-    None,
-    InvalidPacket,
-    IncompletePacket,
-    NoStartPacket,
-    ReadError,
-    OutOfMemory,
-};
-
-struct StreamStopInfo {
-    StreamStop reason = StreamStop::None;
-    uint32_t offset = 0;     // file offset of the packet that could not be decoded
-    uint32_t eventIndex = 0; // index that packet would have had
-};
 
 // State shared by the GUI thread and the loader thread. The engine and the file are used by
 // the loader during a pass and by the GUI thread between passes; `stop` is written by the

@@ -37,6 +37,7 @@ bool LoadedDataFile::open(const QString& path, QString* error) {
     readOffset_ = 0;
     headerLength_ = 0;
     overrun_ = false;
+    endMet_ = false;
     readError_.clear();
     const uint32_t capacity = std::min(fileSize_, WindowCapacity);
     if (capacity > windowCapacity_) {
@@ -59,6 +60,7 @@ void LoadedDataFile::close() {
     fileSize_ = 0;
     headerLength_ = 0;
     overrun_ = false;
+    endMet_ = false;
     readError_.clear();
 }
 
@@ -70,6 +72,7 @@ void LoadedDataFile::setHeaderLength(uint32_t length) {
 void LoadedDataFile::seek(uint32_t offset) {
     readOffset_ = offset;
     overrun_ = false;
+    endMet_ = false;
 }
 
 bool LoadedDataFile::ensureOpen() {

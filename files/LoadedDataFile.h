@@ -46,7 +46,12 @@ public:
     void seek(uint32_t offset);
 
     // Byte source of the decoder: position() is the file offset of the next byte.
-    int32_t hasData() const { return readOffset_ < fileSize_ ? 1 : 0; }
+    int32_t hasData() {
+        if (readOffset_ < fileSize_)
+            return 1;
+        endMet_ = true;
+        return 0;
+    }
     uint8_t readByte() {
         const uint32_t inWindow = readOffset_ - windowBase_; // wraps below the window
         if (inWindow < windowLength_) {
@@ -58,6 +63,9 @@ public:
     uint32_t position() const { return readOffset_; }
     // A read ran past the end of the file (a packet cut off inside a number or string).
     bool overrun() const { return overrun_; }
+    // A read ran past the end, or the decoder found no byte where it looked for one. Inside
+    // a packet that could not be decoded: the file was cut off inside that packet.
+    bool endMet() const { return overrun_ || endMet_; }
 
     // Why reading stopped before the end of the file; empty while reading went well.
     const QString& readError() const { return readError_; }
@@ -80,6 +88,7 @@ private:
     uint32_t fileSize_ = 0;
     uint32_t headerLength_ = 0;
     bool overrun_ = false;
+    bool endMet_ = false;
     QString readError_;
 };
 

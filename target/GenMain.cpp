@@ -1,6 +1,7 @@
 // kavrin-gen: writes a recording of the simulated target to a data file.
 
 #include "target/Generate.h"
+#include "target/Random.h"
 #include "target/RecordingHeader.h"
 #include "target/ScenarioFile.h"
 
@@ -22,6 +23,7 @@ struct Options {
     std::string scenario = "control";
     uint64_t events = DefaultEvents;
     uint64_t seed = 1;
+    uint64_t noise = 0; // bytes of noise written instead of a recording
     bool header = true;
     std::string title;
     std::string author = "kavrin-gen";
@@ -34,7 +36,8 @@ int usage(const char* problem) {
                  "kavrin-gen: %s\n"
                  "usage: kavrin-gen [--scenario control|busy|api|overflow|FILE.ini] [--events N]\n"
                  "                  [--seed S] [--no-header] [--title T] [--author A]\n"
-                 "                  [--description D] OUT\n",
+                 "                  [--description D] OUT\n"
+                 "       kavrin-gen --noise BYTES [--seed S] OUT  (random bytes, no recording)\n",
                  problem);
     return 1;
 }
@@ -53,7 +56,8 @@ std::string parseOptions(int argc, char** argv, Options& options) {
         if (arg == "--no-header") {
             options.header = false;
         } else if (arg == "--scenario" || arg == "--events" || arg == "--seed" ||
-                   arg == "--title" || arg == "--author" || arg == "--description") {
+                   arg == "--noise" || arg == "--title" || arg == "--author" ||
+                   arg == "--description") {
             if (!(text = value()))
                 return std::string(arg) + " needs a value";
             if (arg == "--scenario")
@@ -64,7 +68,9 @@ std::string parseOptions(int argc, char** argv, Options& options) {
                 options.author = text;
             else if (arg == "--description")
                 options.description = text;
-            else if (!parseCount(text, arg == "--events" ? options.events : options.seed))
+            else if (!parseCount(text, arg == "--events"  ? options.events
+                                       : arg == "--noise" ? options.noise
+                                                          : options.seed))
                 return std::string(arg) + ": \"" + text + "\" is not a number";
         } else if (arg.starts_with("--")) {
             return "unknown option " + std::string(arg);
@@ -89,6 +95,43 @@ bool writeAll(std::FILE* file, const void* data, size_t size) {
     return std::fwrite(data, 1, size, file) == size;
 }
 
+// A file that holds no recording, the same for the same seed.
+bool writeNoise(std::FILE* file, uint64_t size, uint64_t seed) {
+    Random random(seed);
+    for (uint64_t i = 0; i < size; ++i)
+        if (std::fputc(int(random.next() >> 56), file) == EOF)
+            return false;
+    return true;
+}
+
+bool writeRecording(std::FILE* file, const Options& options, Scenario scenario) {
+    bool ok = true;
+    if (options.header) {
+        RecordingHeaderFields fields;
+        // A fixed time keeps the output the same for the same seed.
+        fields.recordTime = recordTimeText(2026, 1, 1, 12, 0, 0);
+        fields.author = options.author;
+        fields.title = options.title.empty() ? "Simulated " + scenario.application : options.title;
+        fields.description = options.description.empty()
+                                 ? "Scenario " + scenario.name + ", seed " +
+                                       std::to_string(options.seed) + ", " +
+                                       std::to_string(options.events) + " events"
+                                 : options.description;
+        const std::string header = recordingHeader(fields);
+        ok = writeAll(file, header.data(), header.size());
+    }
+
+    FirmwareModel model(std::move(scenario), options.seed);
+    StreamWriter writer;
+    writer.reserve(FlushSize + 64 * 1024);
+    ok = ok && generateRecording(model, options.events, writer, FlushSize, [&](StreamWriter& out) {
+             const bool written = writeAll(file, out.bytes().data(), out.size());
+             out.clear();
+             return written;
+         });
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -109,30 +152,8 @@ int main(int argc, char** argv) {
                      std::strerror(errno));
         return 2;
     }
-    bool ok = true;
-    if (options.header) {
-        RecordingHeaderFields fields;
-        // A fixed time keeps the output the same for the same seed.
-        fields.recordTime = recordTimeText(2026, 1, 1, 12, 0, 0);
-        fields.author = options.author;
-        fields.title = options.title.empty() ? "Simulated " + scenario.application : options.title;
-        fields.description = options.description.empty()
-                                 ? "Scenario " + scenario.name + ", seed " +
-                                       std::to_string(options.seed) + ", " +
-                                       std::to_string(options.events) + " events"
-                                 : options.description;
-        const std::string header = recordingHeader(fields);
-        ok = writeAll(file.get(), header.data(), header.size());
-    }
-
-    FirmwareModel model(std::move(scenario), options.seed);
-    StreamWriter writer;
-    writer.reserve(FlushSize + 64 * 1024);
-    ok = ok && generateRecording(model, options.events, writer, FlushSize, [&](StreamWriter& out) {
-             const bool written = writeAll(file.get(), out.bytes().data(), out.size());
-             out.clear();
-             return written;
-         });
+    bool ok = options.noise > 0 ? writeNoise(file.get(), options.noise, options.seed)
+                                : writeRecording(file.get(), options, std::move(scenario));
     ok = std::fflush(file.get()) == 0 && ok;
     if (!ok) {
         std::fprintf(stderr, "kavrin-gen: writing %s failed: %s\n", options.output.c_str(),

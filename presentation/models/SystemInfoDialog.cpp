@@ -28,7 +28,10 @@ SystemInfoDialog::SystemInfoDialog(SystemInfoModel& model, const QString& headli
     grid->setVerticalSpacing(10);
     outer->addLayout(grid);
 
-    grid->addWidget(new QLabel(headline), 0, 0, 1, 3);
+    // A recording that breaks off says where and why in a longer headline.
+    auto* headlineLabel = new QLabel(headline);
+    headlineLabel->setWordWrap(true);
+    grid->addWidget(headlineLabel, 0, 0, 1, 3);
     if (!overflowLine.isEmpty()) {
         auto* icon = new QLabel;
         icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(16, 16));

@@ -12,8 +12,9 @@ namespace kavrin {
 
 class SystemInfoModel;
 
-// The system information in a dialog, under a headline ("n Events loaded successfully.") and,
-// when events were lost, the overflow line with its explanation button.
+// The system information in a dialog, under a headline ("n Events loaded successfully.", or
+// where the recording breaks off) and, when events were lost, the overflow line with its
+// explanation button.
 class SystemInfoDialog : public QDialog {
     Q_OBJECT
 public:

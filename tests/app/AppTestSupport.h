@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextEdit>
 
 #include <memory>
 
@@ -65,6 +66,11 @@ inline QStringList modelLines(const QAbstractItemModel& model) {
 inline QStringList cliLines(const QString& command, const QString& file) {
     return QString::fromUtf8(runProgram(QStringLiteral("kavrin-cli"), {command, file}))
         .split(u'\n', Qt::SkipEmptyParts);
+}
+
+// The text of the log pane.
+inline QString logText(KavrinMainWindow& window) {
+    return window.findChild<QTextEdit*>()->toPlainText();
 }
 
 // What the window asked and told; answers are set by the test.

@@ -28,7 +28,6 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QSplitter>
-#include <QTextEdit>
 #include <QThread>
 #include <QTimer>
 
@@ -60,10 +59,6 @@ QMap<QString, MenuItem> menuItems(QWidget* menu, const QString& path) {
                 key, {action->shortcut().toString(), action->isCheckable(), action->isChecked()});
     }
     return items;
-}
-
-QString logText(KavrinMainWindow& window) {
-    return window.findChild<QTextEdit*>()->toPlainText();
 }
 
 QStringList systemInfoLines(const QAbstractItemModel& model) {
@@ -99,7 +94,6 @@ private slots:
     void generatedRecordingShowsWhatTheCliPrints();
     void filtersChangeTheRowsByClass();
     void resetOfAllDataEmptiesTheLists();
-    void brokenStreamKeepsWhatWasRead();
     void fileThatCannotBeOpenedIsReported();
     void savedRecordingReadsBack();
     void windowTitleNamesTheTarget();
@@ -456,38 +450,6 @@ void MainWindowTest::resetOfAllDataEmptiesTheLists() {
         QVERIFY(action->isChecked());
     QCOMPARE(window.taskModel().rowCount(), 2); // Idle and Scheduler
     QCOMPARE(window.systemInfoModel().indexOf(SystemInfoRow::Name).data().toString(), QString());
-}
-
-void MainWindowTest::brokenStreamKeepsWhatWasRead() {
-    QFile whole(apiRecording_);
-    QVERIFY(whole.open(QIODevice::ReadOnly));
-    QByteArray bytes = whole.readAll();
-    const QString cutPath = recordings_.filePath(QStringLiteral("broken.KVDat"));
-    QFile cut(cutPath);
-    QVERIFY(cut.open(QIODevice::WriteOnly));
-    // The middle of the stream overwritten with bytes no packet starts with.
-    bytes.replace(bytes.size() / 2, 64, QByteArray(64, char(0xFF)));
-    cut.write(bytes);
-    cut.close();
-
-    WindowFixture fixture;
-    KavrinMainWindow& window = *fixture.window;
-    QVERIFY(fixture.open(cutPath));
-    QVERIFY(window.eventModel().rowCount() > 0);
-    QVERIFY(logText(window).contains(QStringLiteral("cannot be decoded from offset")));
-    // The window stays usable: the next file opens normally.
-    QVERIFY(fixture.open(apiRecording_));
-    QCOMPARE(window.eventModel().rowCount(), int(window.engine().store.total()));
-
-    // Random bytes are not a recording: nothing is shown and the reason is logged.
-    const QString noisePath = recordings_.filePath(QStringLiteral("noise.bin"));
-    QFile noise(noisePath);
-    QVERIFY(noise.open(QIODevice::WriteOnly));
-    for (int i = 0; i < 4096; ++i)
-        noise.putChar(char((i * 7919) >> 3));
-    noise.close();
-    QVERIFY(fixture.open(noisePath));
-    QVERIFY(logText(window).contains(QStringLiteral("Events loaded.")));
 }
 
 void MainWindowTest::fileThatCannotBeOpenedIsReported() {

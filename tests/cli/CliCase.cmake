@@ -6,7 +6,8 @@
 # Variables: CLI, GEN, WORK, NAME, GEN_ARGS (list), CLI_ARGS (list; @FILE@ and @OUT@ are
 # replaced), GOLDEN (path, optional), EXIT (default 0), STDERR (regex, optional),
 # TRUNCATE (bytes to keep of the recording, optional), SKIP (bytes to drop from its start,
-# optional).
+# optional), CORRUPT (offset from which 64 bytes are overwritten with 0xFF, which starts no
+# packet; optional).
 
 file(MAKE_DIRECTORY ${WORK})
 set(recording ${WORK}/${NAME}.KVDat)
@@ -23,6 +24,17 @@ endif()
 if(SKIP)
     math(EXPR first "${SKIP} + 1")
     execute_process(COMMAND tail -c +${first} ${recording} OUTPUT_FILE ${recording}.cut)
+    file(RENAME ${recording}.cut ${recording})
+endif()
+if(CORRUPT)
+    string(REPEAT "\\377" 64 no_packet)
+    math(EXPR after "${CORRUPT} + 65")
+    execute_process(COMMAND head -c ${CORRUPT} ${recording} OUTPUT_FILE ${recording}.head)
+    execute_process(COMMAND printf ${no_packet} OUTPUT_FILE ${recording}.bad)
+    execute_process(COMMAND tail -c +${after} ${recording} OUTPUT_FILE ${recording}.tail)
+    execute_process(COMMAND cat ${recording}.head ${recording}.bad ${recording}.tail
+                    OUTPUT_FILE ${recording}.cut)
+    file(REMOVE ${recording}.head ${recording}.bad ${recording}.tail)
     file(RENAME ${recording}.cut ${recording})
 endif()
 if(TRUNCATE)

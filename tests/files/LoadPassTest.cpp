@@ -2,6 +2,7 @@
 
 #include "../engine/CountedFacts.h"
 #include "FileTestSupport.h"
+#include "StreamFiles.h"
 #include "files/DataFileHeader.h"
 #include "target/StreamWriter.h"
 
@@ -186,31 +187,6 @@ TEST(LoadPass, WindowMovesCountEveryEventOnce) {
     EXPECT_EQ(overflowRows.size(), h.engine.tracker.counters.overflowCount);
 }
 
-namespace {
-
-QString writeStream(const QTemporaryDir& dir, const char* name, const StreamWriter& stream,
-                    bool withHeader) {
-    RecordProperties properties;
-    properties.title = QStringLiteral("t");
-    const QString path = dir.filePath(QLatin1String(name));
-    writeFile(path,
-              (withHeader ? composeHeader(properties) : QByteArray()) + toBytes(stream.bytes()));
-    return path;
-}
-
-StreamWriter smallRecording() {
-    StreamWriter w;
-    w.start(0);
-    w.systemInfo(1'000'000, 48'000'000, 0, 0, 5);
-    for (uint32_t i = 0; i < 10; ++i) {
-        w.taskRun(1 + i % 3, 100);
-        w.taskStop(50);
-    }
-    return w;
-}
-
-} // namespace
-
 TEST(LoadPass, BrokenStreamsKeepWhatWasDecodedAndSayWhere) {
     QTemporaryDir dir;
     StreamWriter stream = smallRecording(); // 22 events
@@ -225,20 +201,29 @@ TEST(LoadPass, BrokenStreamsKeepWhatWasDecodedAndSayWhere) {
     EXPECT_EQ(stop.reason, StreamStop::InvalidPacket);
     EXPECT_EQ(stop.eventIndex, 22u);
     EXPECT_EQ(stop.offset, h.file.headerLength() + goodSize);
+    // The bad packet ends with the file, but it is complete: the file is corrupted, not cut.
+    EXPECT_FALSE(stop.cutOff);
+    EXPECT_FALSE(h.controller.holdsNoRecording());
 
     // Cut off inside the last packet.
     StreamWriter cut = smallRecording();
     cut.taskRun(0x12345, 0);
-    std::vector<uint8_t> bytes = cut.bytes();
-    bytes.resize(bytes.size() - 2);
     LoadHarness h2;
-    const QString cutPath = dir.filePath(QStringLiteral("cut.bin"));
-    writeFile(cutPath, toBytes(bytes));
-    ASSERT_TRUE(h2.open(cutPath));
+    ASSERT_TRUE(h2.open(writeStream(dir, "cut.bin", withoutLast(cut, 2), false)));
     EXPECT_EQ(h2.controller.streamStop().reason, StreamStop::IncompletePacket);
+    EXPECT_TRUE(h2.controller.streamStop().cutOff);
     EXPECT_EQ(h2.controller.streamStop().eventIndex, 22u);
     EXPECT_EQ(h2.engine.nextIndex, 22u);
     EXPECT_FALSE(h2.after()); // nothing decodable is left
+
+    // An END packet cut inside its return value: the decoder calls it invalid, yet it was cut.
+    StreamWriter endCut = smallRecording();
+    endCut.apiEnd(FirstApiEvent, std::vector<uint8_t>{1, 2, 3, 4}, 0);
+    LoadHarness h3;
+    ASSERT_TRUE(h3.open(writeStream(dir, "end-cut.bin", withoutLast(endCut, 3), false)));
+    EXPECT_EQ(h3.controller.streamStop().reason, StreamStop::InvalidPacket);
+    EXPECT_TRUE(h3.controller.streamStop().cutOff);
+    EXPECT_EQ(h3.engine.nextIndex, 22u);
 }
 
 TEST(LoadPass, FilesWithoutEventsLoadNothing) {
@@ -248,6 +233,7 @@ TEST(LoadPass, FilesWithoutEventsLoadNothing) {
     EXPECT_TRUE(h.log.contains(QStringLiteral("0 Events loaded.")));
     EXPECT_EQ(h.controller.streamStop().reason, StreamStop::None);
     EXPECT_EQ(h.engine.store.total(), 0u);
+    EXPECT_FALSE(h.controller.holdsNoRecording()); // an empty recording, loaded as such
 
     // Packets before any Start packet are dropped up to the end of the file.
     StreamWriter noStart;
@@ -258,6 +244,11 @@ TEST(LoadPass, FilesWithoutEventsLoadNothing) {
     EXPECT_EQ(h2.engine.store.total(), 0u);
     EXPECT_EQ(h2.controller.streamStop().reason, StreamStop::NoStartPacket);
     EXPECT_EQ(h2.file.position(), h2.file.fileSize());
+    // No recording: the analysis is the only pass.
+    EXPECT_TRUE(h2.controller.holdsNoRecording());
+    EXPECT_EQ(h2.triggers.size(), 1u);
+    EXPECT_FALSE(h2.log.contains(QStringLiteral("0 Events loaded.")));
+    EXPECT_FALSE(h2.after());
 
     LoadHarness h3;
     QString error;

@@ -70,3 +70,13 @@ TEST_F(GenCommand, WritesTheSameFileForTheSameSeed) {
     EXPECT_EQ(bare.substr(0, 2), std::string("\x0A\x00", 2));  // Start, delta 0
     EXPECT_EQ(first.substr(first.size() - bare.size()), bare); // header + the same stream
 }
+
+TEST_F(GenCommand, NoiseIsTheSameForTheSameSeed) {
+    ASSERT_EQ(runGen("--noise 5000 --seed 3 " + path("a.bin")), 0);
+    ASSERT_EQ(runGen("--noise 5000 --seed 3 " + path("b.bin")), 0);
+    ASSERT_EQ(runGen("--noise 5000 --seed 4 " + path("c.bin")), 0);
+    const std::string noise = contents(path("a.bin"));
+    EXPECT_EQ(noise.size(), 5000u);
+    EXPECT_EQ(noise, contents(path("b.bin")));
+    EXPECT_NE(noise, contents(path("c.bin")));
+}
