@@ -13,7 +13,6 @@
 #include <QAction>
 #include <QFile>
 #include <QLabel>
-#include <QTextEdit>
 
 using namespace kavrin;
 using namespace kavrin::test;
@@ -163,7 +162,7 @@ void RecordingTest::failuresShowTheirMessages() {
     QCOMPARE(window.runState(), RunState::Connecting);
     QVERIFY(waitForState(window, RunState::Idle));
     QCOMPARE(fixture.log->notices, QStringList{QStringLiteral("Kavrin|") + message});
-    QVERIFY(window.findChild<QTextEdit*>()->toPlainText().contains(message.split(u'\n').last()));
+    QVERIFY(logText(window).contains(message.split(u'\n').last()));
     QVERIFY(window.actions().startRecording->isEnabled());
     QVERIFY(!window.actions().stopRecording->isEnabled());
     QVERIFY(!window.recorder().hasThread());
