@@ -1,6 +1,7 @@
 #include "engine/EventStore.h"
 
 #include <algorithm>
+#include <new>
 
 namespace kavrin {
 namespace {
@@ -66,18 +67,26 @@ EventStore::~EventStore() {
     clear();
 }
 
+// Nodes come from the free list, else from the unused part of the newest block. A block's
+// memory is touched only as its nodes are handed out, so the first touch of new memory is
+// spread over the events instead of stalling one slice for a whole block.
 EventNode* EventStore::makeNode(const EventRecord& record) {
-    if (!freeList_) {
-        const size_t size =
-            blocks_.size() < 4 ? FirstNodeBlockSize << blocks_.size() : LargestNodeBlockSize;
-        blocks_.push_back(std::make_unique_for_overwrite<EventNode[]>(size));
-        EventNode* block = blocks_.back().get();
-        for (size_t i = 0; i < size; ++i)
-            block[i].next = i + 1 < size ? &block[i + 1] : nullptr;
-        freeList_ = block;
-    }
     EventNode* node = freeList_;
-    freeList_ = node->next;
+    if (node) {
+        freeList_ = node->next;
+    } else {
+        if (unusedNodes_ == 0) {
+            const size_t size =
+                blocks_.size() < 4 ? FirstNodeBlockSize << blocks_.size() : LargestNodeBlockSize;
+            blocks_.push_back(
+                std::make_unique_for_overwrite<std::byte[]>(size * sizeof(EventNode)));
+            unused_ = blocks_.back().get();
+            unusedNodes_ = size;
+        }
+        node = new (unused_) EventNode;
+        unused_ += sizeof(EventNode);
+        --unusedNodes_;
+    }
     node->next = nullptr;
     node->previous = nullptr;
     node->store = this;

@@ -3,10 +3,12 @@
 #include "engine/EventRecord.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 namespace kavrin {
@@ -21,6 +23,9 @@ struct EventNode {
     EventRecord record;   // owns text and payload
     uint32_t row = 0;
 };
+
+// Nodes live in raw pooled blocks and are never destroyed, only reused.
+static_assert(std::is_trivially_destructible_v<EventNode>);
 
 // Filter classes of the event list.
 enum class EventClass : uint8_t { Interrupt, Task, System, User, Message, Api, AlwaysShown };
@@ -93,8 +98,10 @@ private:
     std::map<uint64_t, EventNode*> timeIndex_;
 
     // Node pool: blocks of nodes, a free list through `next`.
-    std::vector<std::unique_ptr<EventNode[]>> blocks_;
+    std::vector<std::unique_ptr<std::byte[]>> blocks_;
     EventNode* freeList_ = nullptr;
+    std::byte* unused_ = nullptr; // the newest block's nodes not handed out yet
+    size_t unusedNodes_ = 0;
 };
 
 } // namespace kavrin

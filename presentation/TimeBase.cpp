@@ -21,8 +21,12 @@ uint64_t greatestCommonDivisor(uint64_t a, uint64_t b) {
 
 // (value * multiplier + divisor / 2) / divisor, rounded to nearest.
 uint64_t scaleRounded(uint64_t value, uint64_t multiplier, uint64_t divisor) {
-    const Wide result = (Wide(value) * multiplier + divisor / 2) / divisor;
     constexpr uint64_t largest = std::numeric_limits<uint64_t>::max();
+    // The timeline converts every event: 64-bit arithmetic while it suffices.
+    if (uint64_t product;
+        !__builtin_mul_overflow(value, multiplier, &product) && product <= largest - divisor / 2)
+        return (product + divisor / 2) / divisor;
+    const Wide result = (Wide(value) * multiplier + divisor / 2) / divisor;
     return result > largest ? largest : uint64_t(result);
 }
 

@@ -21,6 +21,7 @@ void TimelineIndex::clear() {
     readyBySlot_.clear();
     slotIds_.clear();
     slots_.clear();
+    slotCache_.fill({});
     firstNode_ = nullptr;
     ++generation_;
 }
@@ -96,11 +97,15 @@ void TimelineIndex::resolveReadyEnds(ReadyList& list) {
 }
 
 Slot TimelineIndex::slotFor(uint32_t contextId) {
+    CachedSlot& cached = slotCache_[(contextId ^ (contextId >> 6)) % slotCache_.size()];
+    if (cached.slot != NoSlotCached && cached.contextId == contextId)
+        return cached.slot;
     const auto [it, inserted] = slots_.try_emplace(contextId, Slot(slotIds_.size()));
     if (inserted) {
         slotIds_.push_back(contextId);
         readyBySlot_.emplace_back();
     }
+    cached = {contextId, it->second};
     return it->second;
 }
 

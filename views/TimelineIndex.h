@@ -2,6 +2,7 @@
 
 #include "presentation/TimeBase.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <unordered_map>
@@ -86,6 +87,13 @@ private:
     std::vector<ReadyList> readyBySlot_;
     std::vector<uint32_t> slotIds_;
     std::unordered_map<uint32_t, Slot> slots_;
+    // Each event asks for three slots of a few contexts: most answers come from here.
+    struct CachedSlot {
+        uint32_t contextId = 0;
+        Slot slot = NoSlotCached;
+    };
+    static constexpr Slot NoSlotCached = ~Slot(0);
+    std::array<CachedSlot, 64> slotCache_{};
 
     const EventNode* firstNode_ = nullptr;
     uint32_t firstIndex_ = 0;
