@@ -11,6 +11,7 @@ constexpr char Notification = '%';
 constexpr char Acknowledge = '+';
 constexpr char Reject = '-';
 constexpr char InterruptByte = 0x03;
+constexpr const char* ConnectionClosed = "the GDB server closed the connection";
 } // namespace
 
 bool GdbClient::open(const std::string& host, uint16_t port) {
@@ -33,8 +34,7 @@ std::optional<uint8_t> GdbClient::next() {
         return std::nullopt;
     const auto byte = stream_.read(timeout_);
     if (!byte)
-        fail(stream_.peerClosed() ? "the GDB server closed the connection"
-                                  : "the GDB server does not answer");
+        fail(stream_.peerClosed() ? ConnectionClosed : "the GDB server does not answer");
     return byte;
 }
 
@@ -42,7 +42,7 @@ bool GdbClient::put(std::string_view bytes) {
     if (!usable())
         return false;
     if (!stream_.write(bytes, timeout_)) {
-        fail("cannot send to the GDB server");
+        fail(stream_.peerClosed() ? ConnectionClosed : "cannot send to the GDB server");
         return false;
     }
     return true;

@@ -100,6 +100,7 @@ bool TcpStream::write(std::string_view data, std::chrono::milliseconds timeout) 
         if (sent > 0) {
             data.remove_prefix(size_t(sent));
         } else if (sent < 0 && errno != EAGAIN && errno != EINTR) {
+            peerClosed_ = errno == EPIPE || errno == ECONNRESET;
             return false;
         } else if (!await(socket_, POLLOUT, deadline)) {
             return false;
@@ -121,8 +122,10 @@ bool TcpStream::fill(std::chrono::milliseconds timeout) {
             peerClosed_ = true;
             return false;
         }
-        if (errno != EAGAIN && errno != EINTR)
+        if (errno != EAGAIN && errno != EINTR) {
+            peerClosed_ = errno == ECONNRESET;
             return false;
+        }
         if (!await(socket_, POLLIN, deadline))
             return false;
     }

@@ -26,7 +26,7 @@ public:
     bool write(std::string_view data, std::chrono::milliseconds timeout);
     // The next byte; none when nothing came within `timeout` or the connection ended.
     std::optional<uint8_t> read(std::chrono::milliseconds timeout);
-    // Whether the last failed read ended because the peer closed the connection.
+    // Whether the last failed read or write ended because the peer closed the connection.
     bool peerClosed() const { return peerClosed_; }
 
 private:
