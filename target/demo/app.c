@@ -15,7 +15,8 @@
 #define HEARTBEAT_TIMER 1u
 #define SAMPLE_RATE_HZ 2000u
 #define TICK_RATE_HZ 1000u
-#define FLOOD_PACKET_ROOM 32u
+/* What the flood leaves free for the other events until the host reads again. */
+#define FLOOD_HEADROOM (KAVRIN_UP_SIZE / 4u)
 
 static const kavrin_module_t console_module = {"M=WrenConsole", CONSOLE_OFFSET};
 
@@ -141,10 +142,11 @@ void uart0_tx_handler(void) {
 }
 
 #ifdef DEMO_FLOOD
-/* As many events as the channel has room for, never more: nothing is dropped. */
+/* As many events as the channel has room for, leaving room for the others: nothing is
+   dropped. */
 static void flood(void) {
     static uint32_t sent;
-    while (kavrin_is_recording() && kavrin_free_space() >= FLOOD_PACKET_ROOM) {
+    while (kavrin_is_recording() && kavrin_free_space() >= FLOOD_HEADROOM) {
         kavrin_api_call2(CONSOLE_SAMPLE, sent, sent * 7u);
         ++sent;
     }

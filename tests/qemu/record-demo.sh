@@ -9,6 +9,7 @@ cli=$1
 firmware=$2
 work=$3
 seconds=3
+here=$(cd "$(dirname "$0")" && pwd)
 
 skip() {
     echo "SKIPPED: $*"
@@ -28,47 +29,13 @@ command -v qemu-system-arm >/dev/null ||
 mkdir -p "$work" && cd "$work" || fail "cannot use $work"
 rm -f uart.log out.KVDat ./*.txt ./*.log
 
-qemu_pid=
-stop_qemu() {
-    if [ -n "$qemu_pid" ]; then
-        kill "$qemu_pid" 2>/dev/null
-        wait "$qemu_pid" 2>/dev/null
-        qemu_pid=
-    fi
-}
-trap stop_qemu EXIT
-trap 'exit 1' INT TERM
-
-# Whether something listens on the local TCP port $1 (from /proc, no tools needed).
-listening() {
-    grep -qi ":$(printf '%04X' "$1") 00000000:0000 0A" /proc/net/tcp /proc/net/tcp6 2>/dev/null
-}
-
-# QEMU on a free port of 127.0.0.1; a port taken meanwhile makes QEMU quit, and another is
-# tried. `timeout` ends QEMU even if this script is killed without its traps.
-port=
-for attempt in 1 2 3 4 5 6 7 8; do
-    candidate=$((20000 + RANDOM % 40000))
-    listening "$candidate" && continue
-    timeout --signal=KILL 90 qemu-system-arm -M mps2-an385 -display none -monitor none \
-        -serial file:uart.log -kernel "$firmware" -gdb "tcp:127.0.0.1:$candidate" &
-    qemu_pid=$!
-    for wait in $(seq 100); do
-        kill -0 "$qemu_pid" 2>/dev/null || break
-        if listening "$candidate"; then
-            port=$candidate
-            break
-        fi
-        sleep 0.05
-    done
-    [ -n "$port" ] && break
-    stop_qemu
-done
-[ -n "$port" ] || fail "QEMU did not start with a GDB server"
+. "$here/qemu-demo.sh"
+qemu_start "$firmware" uart.log || fail "QEMU did not start with a GDB server"
+port=$qemu_port
 
 "$cli" record --ip "127.0.0.1:$port" --duration "$seconds" out.KVDat 2>record.log ||
     fail "kavrin-cli record ended with status $?: $(cat record.log)"
-stop_qemu
+qemu_stop
 cat record.log
 
 "$cli" info out.KVDat >info.txt 2>info.log || fail "info cannot open the recording: $(cat info.log)"

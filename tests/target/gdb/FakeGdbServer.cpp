@@ -172,8 +172,17 @@ void FakeGdbServer::answer(int client, const std::string& payload) {
     const bool corrupt = behaviour_.corruptAnswers > 0;
     if (corrupt)
         --behaviour_.corruptAnswers;
-    lastPacket_ = packet(payload, false);
-    send(client, corrupt ? packet(payload, true) : lastPacket_);
+    std::string body;
+    for (size_t i = 0; i < payload.size(); ++i) {
+        // A repeat count stands as it is.
+        const bool count = i > 0 && payload[i - 1] == '*';
+        if (behaviour_.escapeZeros && payload[i] == '0' && !count)
+            body += {'}', char(payload[i] ^ 0x20)};
+        else
+            body.push_back(payload[i]);
+    }
+    lastPacket_ = packet(body, false);
+    send(client, corrupt ? packet(body, true) : lastPacket_);
 }
 
 std::string FakeGdbServer::memoryAnswer(const std::string& payload) {

@@ -20,6 +20,7 @@ public:
         uint32_t packetSize = 0x1000;
         int corruptAnswers = 0;        // the first answers go out with a wrong checksum
         bool runLength = false;        // memory answers are run-length encoded
+        bool escapeZeros = false;      // answers escape every "0" (as "}" and 0x10)
         bool consoleOutput = false;    // an "O" packet comes before each memory answer
         uint32_t readLimit = 0;        // bytes at most per memory answer (0: as asked)
         int answersBeforeSilence = -1; // then it stops answering (-1: never)

@@ -184,10 +184,11 @@ TEST(GdbTargetTest, ConfiguredHaltAccessStopsWithTheInterruptByte) {
     EXPECT_EQ(f.server.counts().detaches, 1);
 }
 
-TEST(GdbTargetTest, AnswersWithBadChecksumsRunLengthsConsoleOutputAndShortReads) {
+TEST(GdbTargetTest, AnswersWithBadChecksumsEscapesRunLengthsConsoleOutputAndShortReads) {
     FakeGdbServer::Behaviour awkward;
     awkward.corruptAnswers = 3; // qSupported, "?" and the first memory answer
     awkward.runLength = true;
+    awkward.escapeZeros = true;
     awkward.consoleOutput = true;
     awkward.readLimit = 10;
     awkward.packetSize = 0x40;

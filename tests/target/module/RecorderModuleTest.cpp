@@ -83,6 +83,16 @@ protected:
         host->drain();
     }
     void at(uint32_t timestamp) { modulePort().timestamp = timestamp; }
+    // What waits in the channel behind a Start packet, for the decoder to synchronise on after
+    // startQuietly() took the real one away.
+    Bytes drainAfterStart() {
+        StreamWriter start;
+        start.start(0);
+        Bytes bytes = start.bytes();
+        const Bytes rest = host->drain();
+        bytes.insert(bytes.end(), rest.begin(), rest.end());
+        return bytes;
+    }
 
     std::unique_ptr<ModuleHost> host;
 };
@@ -304,11 +314,7 @@ TEST_F(RecorderModule, OversizedBlocksAreDroppedAndLongFormatsCut) {
     const std::string format(3000, 'f');
     const uint32_t args[] = {1, 2, 3, 4, 5, 6}; // more than the configured four
     kavrin_log(KAVRIN_LOG, format.c_str(), args, 6);
-    Bytes stream = host->drain();
-    StreamWriter start;
-    start.start(0);
-    stream.insert(stream.begin(), start.bytes().begin(), start.bytes().end());
-    const Decoded decoded(stream);
+    const Decoded decoded(drainAfterStart());
     EXPECT_EQ(decoded.lastResult, 0);
     ASSERT_EQ(decoded.ids(), (std::vector<uint32_t>{StartEvent, OverflowEvent, LogOutputEvent}));
     const EventRecord& log = decoded.records.back();
@@ -331,14 +337,7 @@ TEST_F(RecorderModule, AGarbledReadOffsetLosesPacketsButNeverWritesOutside) {
     EXPECT_EQ(kavrin_packets_dropped(), 1u);
     ASSERT_TRUE(host->memory.writeWord(readOffsetField, saved));
     kavrin_isr_exit();
-    const Decoded decoded([&] {
-        StreamWriter start;
-        start.start(0);
-        Bytes bytes = start.bytes();
-        const Bytes rest = host->drain();
-        bytes.insert(bytes.end(), rest.begin(), rest.end());
-        return bytes;
-    }());
+    const Decoded decoded(drainAfterStart());
     EXPECT_EQ(decoded.ids(), (std::vector<uint32_t>{StartEvent, OverflowEvent, IsrExitEvent}));
 }
 
@@ -350,15 +349,7 @@ TEST_F(RecorderModule, CommandBytesAreAnswered) {
     host->drain();
 
     host->command({5, 4, 3, 6, 7, 42}); // 42 is no command and is ignored
-    EXPECT_EQ(Decoded([&] {
-                  StreamWriter start;
-                  start.start(0);
-                  Bytes bytes = start.bytes();
-                  const Bytes rest = host->drain();
-                  bytes.insert(bytes.end(), rest.begin(), rest.end());
-                  return bytes;
-              }())
-                  .ids(),
+    EXPECT_EQ(Decoded(drainAfterStart()).ids(),
               (std::vector<uint32_t>{StartEvent, SystemDescriptionEvent, TaskInfoEvent,
                                      ResourceNameEvent, TargetTimeUsEvent, TargetTimeCyclesEvent,
                                      ModuleInformationEvent, ModuleInformationEvent}));
