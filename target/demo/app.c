@@ -16,7 +16,7 @@
 #define SAMPLE_RATE_HZ 2000u
 #define TICK_RATE_HZ 1000u
 /* What the flood leaves free for the other events until the host reads again. */
-#define FLOOD_HEADROOM (KAVRIN_UP_SIZE / 4u)
+#define FLOOD_HEADROOM (KAVRIN_UP_SIZE / 2u)
 
 static const kavrin_module_t console_module = {"M=WrenConsole", CONSOLE_OFFSET};
 
