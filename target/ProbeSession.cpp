@@ -124,7 +124,8 @@ int ProbeSession::execCommand(const char* command, char* error, int errorSize) {
     std::string_view rest;
     if (startsWithWord(text, "device", rest) && trimmed(rest).starts_with('=')) {
         const std::string_view name = trimmed(trimmed(rest).substr(1));
-        if (!name.empty() && deviceIndex(std::string(name).c_str()) < 0) {
+        // Behind a GDB server any device will do: its name only chooses the RAM searched.
+        if (!gdb_ && !name.empty() && deviceIndex(std::string(name).c_str()) < 0) {
             setError(error, errorSize, "Unknown device \"" + std::string(name) + "\"");
             return -1;
         }

@@ -126,9 +126,11 @@ TEST(ProbeSessionOverGdb, AHaltAskedForOutlastsTheSession) {
     EXPECT_EQ(s.server.counts().detaches, 0);
 }
 
-TEST(ProbeSessionOverGdb, ChannelReadsKeepThePollPeriod) {
+TEST(ProbeSessionOverGdb, ChannelReadsKeepThePollPeriodAndAnyDeviceWillDo) {
     ServerSession s(1h);
     s.connect();
+    char error[256];
+    EXPECT_EQ(s.probe.execCommand("device = nRF52840", error, sizeof error), 0) << error;
     std::vector<uint8_t> stream;
     EXPECT_EQ(s.read(stream), 0); // the ring is empty, but the target was read
     const int requests = s.server.counts().memoryRequests;
