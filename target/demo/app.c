@@ -174,6 +174,8 @@ static const kavrin_system_t recorded_system = {
 };
 
 int main(void) {
+    /* The handlers need the kernel: interrupts wait until wren_start unmasks them. */
+    board_mask();
     board_init();
     kavrin_init(&recorded_system);
     kavrin_register_module(&console_module);

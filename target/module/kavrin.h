@@ -121,7 +121,7 @@ void kavrin_init(const kavrin_system_t* system);
 /* Registers a module: its index (0, 1, ...), or -1 when KAVRIN_MAX_MODULES are registered. */
 int kavrin_register_module(const kavrin_module_t* module);
 
-/* Reads the host's command bytes and answers them. */
+/* Reads the host's command bytes and answers them; call it from one context only. */
 void kavrin_poll(void);
 
 /* Starts and stops recording as the host's commands 1 and 2 do. Starting writes the Start
