@@ -1,5 +1,6 @@
 #include "target/ProbeSession.h"
 
+#include "target/DeviceRam.h"
 #include "target/IniFile.h"
 #include "target/TargetLayout.h"
 #include "target/VantarArm.h"
@@ -13,7 +14,8 @@ namespace kavrin {
 
 namespace {
 
-constexpr const char* KnownDevices[] = {"STM32F407VG", "STM32H743ZI", "STM32L476RG", "Kavrin-Sim"};
+constexpr const char* KnownDevices[] = {"STM32F407VG", "STM32H743ZI", "STM32L476RG", "Kavrin-Sim",
+                                        "MPS2-AN385"};
 constexpr size_t MaxRanges = 8;
 
 std::string_view trimmed(std::string_view text) {
@@ -46,6 +48,41 @@ void setError(char* error, int errorSize, std::string_view text) {
 
 const char* ProbeSession::open() {
     std::lock_guard guard(lock_);
+    terminal_.reset();
+    gdb_.reset();
+    active_ = nullptr;
+    open_ = false;
+    const char* failure = server_ ? openServer() : openSimulated();
+    if (failure)
+        return failure;
+    terminal_ = std::make_unique<ZtxFrontEnd>(active_->memory());
+    open_ = true;
+    connected_ = false;
+    delivered_ = 0;
+    nextPoll_ = nextSearch_ = {};
+    device_.clear();
+    searchRanges_.clear();
+    return nullptr;
+}
+
+const char* ProbeSession::openServer() {
+    std::string error;
+    if (!gdbSettingsSource_(gdbSettings_, error)) {
+        openError_ = "GDB server settings: " + error;
+        return openError_.c_str();
+    }
+    auto target = std::make_unique<gdb::GdbTarget>(gdbSettings_);
+    if (!target->attach(server_->host, server_->port)) {
+        openError_ = "GDB server " + server_->host + ":" + std::to_string(server_->port) + ": " +
+                     target->error();
+        return openError_.c_str();
+    }
+    gdb_ = std::move(target);
+    active_ = gdb_.get();
+    return nullptr;
+}
+
+const char* ProbeSession::openSimulated() {
     SimConfig config;
     std::string error;
     if (!configSource_(config, error)) {
@@ -56,16 +93,10 @@ const char* ProbeSession::open() {
         openError_ = "Cannot open the probe (simulated fault)";
         return openError_.c_str();
     }
-    terminal_.reset();
     if (!target_ || target_->config().source != config.source)
         target_ = std::make_unique<SimulatedTarget>(config);
     config_ = std::move(config);
-    terminal_ = std::make_unique<ZtxFrontEnd>(target_->memory());
-    open_ = true;
-    connected_ = false;
-    delivered_ = 0;
-    device_.clear();
-    searchRanges_.clear();
+    active_ = target_.get();
     return nullptr;
 }
 
@@ -75,6 +106,11 @@ void ProbeSession::close() {
     connected_ = false;
     if (terminal_)
         terminal_->stop();
+    if (gdb_)
+        gdb_->detach();
+    gdb_.reset();
+    active_ = nullptr;
+    server_.reset(); // the next session is over USB unless the IP is selected again
 }
 
 int ProbeSession::execCommand(const char* command, char* error, int errorSize) {
@@ -88,7 +124,8 @@ int ProbeSession::execCommand(const char* command, char* error, int errorSize) {
     std::string_view rest;
     if (startsWithWord(text, "device", rest) && trimmed(rest).starts_with('=')) {
         const std::string_view name = trimmed(trimmed(rest).substr(1));
-        if (!name.empty() && deviceIndex(std::string(name).c_str()) < 0) {
+        // Behind a GDB server any device will do: its name only chooses the RAM searched.
+        if (!gdb_ && !name.empty() && deviceIndex(std::string(name).c_str()) < 0) {
             setError(error, errorSize, "Unknown device \"" + std::string(name) + "\"");
             return -1;
         }
@@ -152,11 +189,16 @@ bool ProbeSession::parseSearchRanges(std::string_view text) {
     return true;
 }
 
-unsigned char ProbeSession::selectIp(const char* host, int) {
-    return host && *host ? 0 : 1;
+unsigned char ProbeSession::selectIp(const char* host, int port) {
+    std::lock_guard guard(lock_);
+    const uint16_t defaultPort = port > 0 && port <= 0xFFFF ? uint16_t(port) : DefaultGdbPort;
+    server_ = host ? gdb::parseServerAddress(trimmed(host), defaultPort) : std::nullopt;
+    return server_ ? 0 : 1;
 }
 
 int ProbeSession::selectByUsbSerial(uint32_t) {
+    std::lock_guard guard(lock_);
+    server_.reset();
     return 0;
 }
 
@@ -166,7 +208,7 @@ void ProbeSession::setSpeed(uint32_t) {}
 
 int ProbeSession::connect() {
     std::lock_guard guard(lock_);
-    if (!open_ || !target_ || config_.faults.connectFails)
+    if (!open_ || !active_ || broken() || (!gdb_ && config_.faults.connectFails))
         return -1;
     connected_ = true;
     return 0;
@@ -176,31 +218,33 @@ int ProbeSession::connections() {
     std::lock_guard guard(lock_);
     if (!open_)
         return 0;
-    return config_.faults.secondConnection ? 2 : 1;
+    return !gdb_ && config_.faults.secondConnection ? 2 : 1;
 }
 
 unsigned char ProbeSession::isHalted() {
     std::lock_guard guard(lock_);
-    return target_ && target_->halted() ? 1 : 0;
+    const ProbeTarget* target = active_ ? active_ : target_.get();
+    return target && target->halted() ? 1 : 0;
 }
 
 void ProbeSession::go() {
     std::lock_guard guard(lock_);
     if (connected())
-        target_->go();
+        active_->go();
 }
 
 void ProbeSession::halt() {
     std::lock_guard guard(lock_);
     if (connected())
-        target_->halt();
+        active_->halt();
 }
 
 int ProbeSession::readMemory(uint32_t address, uint32_t count, void* data) {
     std::lock_guard guard(lock_);
     if (!connected() || !data || count > uint32_t(INT_MAX))
         return -1;
-    return target_->memory().read(address, data, count) ? int(count) : -1;
+    const AccessScope access(*active_);
+    return active_->memory().read(address, data, count) ? int(count) : -1;
 }
 
 std::vector<std::string> ProbeSession::devices() const {
@@ -235,7 +279,8 @@ int ProbeSession::deviceInfo(int index, void* record) {
         return -1;
     auto* regionList = static_cast<uint8_t*>(record) + VANTARARM_DEVICE_INFO_RAM_OFFSET;
     const uint32_t ringSize = target_ ? target_->config().ringSize : config_.ringSize;
-    for (const RamRegion& region : layout::regions(ringSize)) {
+    const auto regions = gdb_ ? deviceRam(devices()[size_t(index)]) : layout::regions(ringSize);
+    for (const RamRegion& region : regions) {
         const uint32_t pair[2] = {region.start, region.size};
         std::memcpy(regionList, pair, sizeof pair);
         regionList += sizeof pair;
@@ -263,8 +308,9 @@ int ProbeSession::deviceList(char* buffer, int size) {
 
 int ProbeSession::terminalControl(uint32_t command, void* parameter) {
     std::lock_guard guard(lock_);
-    if (!connected())
+    if (!connected() || broken())
         return -1;
+    const AccessScope access(*active_);
     switch (command) {
     case StartTerminal: {
         std::optional<uint32_t> address;
@@ -273,8 +319,10 @@ int ProbeSession::terminalControl(uint32_t command, void* parameter) {
             std::memcpy(&configured, parameter, 4);
         if (configured)
             address = configured;
-        terminal_->start(address,
-                         searchRanges_.empty() ? target_->memory().regions() : searchRanges_);
+        if (!searchRanges_.empty())
+            terminal_->start(address, searchRanges_);
+        else
+            terminal_->start(address, gdb_ ? deviceRam(device_) : target_->memory().regions());
         return 0;
     }
     case DescribeChannel: {
@@ -289,21 +337,49 @@ int ProbeSession::terminalControl(uint32_t command, void* parameter) {
                                       DescriptorRecordSize - DescriptorNameOffset);
     }
     case CountChannels: {
-        if (!parameter || config_.faults.channelCountFails)
+        if (!parameter || (!gdb_ && config_.faults.channelCountFails))
             return -1;
         uint32_t direction = 0;
         std::memcpy(&direction, parameter, 4);
-        return terminal_->channelCount(direction);
+        return countChannels(direction);
     }
     default:
         return -1;
     }
 }
 
+// Searching a GDB target's RAM takes many requests: a block not found is looked for again
+// only after a while, however often the host asks.
+int ProbeSession::countChannels(uint32_t direction) {
+    const auto now = std::chrono::steady_clock::now();
+    if (gdb_ && !terminal_->blockAddress() && now < nextSearch_)
+        return ZtxFrontEnd::NotFoundYet;
+    const int32_t count = terminal_->channelCount(direction);
+    if (gdb_ && count == ZtxFrontEnd::NotFoundYet)
+        nextSearch_ = now + SearchInterval;
+    return count;
+}
+
+// A GDB target is read at most once per poll period: with a server that stops the target for
+// each read, the period is what the recording costs the target's run time.
+int ProbeSession::pollServer(uint32_t channel, char* buffer, uint32_t size) {
+    if (broken())
+        return -1;
+    const auto now = std::chrono::steady_clock::now();
+    if (now < nextPoll_)
+        return 0;
+    nextPoll_ = now + gdbSettings_.pollPeriod;
+    const AccessScope access(*gdb_);
+    return terminal_->read(channel, reinterpret_cast<uint8_t*>(buffer),
+                           std::min<uint32_t>(size, INT32_MAX));
+}
+
 int ProbeSession::terminalRead(uint32_t channel, char* buffer, uint32_t size) {
     std::lock_guard guard(lock_);
     if (!connected() || !terminal_->started() || !buffer)
         return -1;
+    if (gdb_)
+        return pollServer(channel, buffer, size);
     const uint32_t lostAfter = config_.faults.connectionLostAfter;
     if (lostAfter && delivered_ >= lostAfter)
         return -1;
@@ -323,8 +399,9 @@ int ProbeSession::terminalRead(uint32_t channel, char* buffer, uint32_t size) {
 
 int ProbeSession::terminalWrite(uint32_t channel, const char* data, uint32_t count) {
     std::lock_guard guard(lock_);
-    if (!connected() || !terminal_->started() || !data)
+    if (!connected() || !terminal_->started() || !data || broken())
         return -1;
+    const AccessScope access(*active_);
     return terminal_->write(channel, reinterpret_cast<const uint8_t*>(data),
                             std::min<uint32_t>(count, INT32_MAX));
 }

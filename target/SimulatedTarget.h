@@ -1,6 +1,7 @@
 #pragma once
 
 #include "target/FirmwareModel.h"
+#include "target/ProbeTarget.h"
 #include "target/SimConfig.h"
 #include "target/TargetMemory.h"
 
@@ -15,23 +16,23 @@ namespace kavrin {
 // running on its own thread in real time. The firmware writes the event stream into the
 // "Kavrin" up-channel, obeys the host's command bytes from the matching down-channel and
 // loses events (reporting them as overflows) while the host reads too slowly.
-class SimulatedTarget {
+class SimulatedTarget final : public ProbeTarget {
 public:
     // Channel numbers: the terminal first, then the recorder's channel, both ways.
     static constexpr uint32_t TerminalChannel = 0;
     static constexpr uint32_t RecorderChannel = 1;
 
     explicit SimulatedTarget(SimConfig config);
-    ~SimulatedTarget();
+    ~SimulatedTarget() override;
     SimulatedTarget(const SimulatedTarget&) = delete;
     SimulatedTarget& operator=(const SimulatedTarget&) = delete;
 
-    TargetMemory& memory() { return memory_; }
+    TargetMemory& memory() override { return memory_; }
     const SimConfig& config() const { return config_; }
 
-    bool halted() const { return halted_; }
-    void halt() { halted_ = true; }
-    void go() { halted_ = false; }
+    bool halted() const override { return halted_; }
+    void halt() override { halted_ = true; }
+    void go() override { halted_ = false; }
 
     // Events the firmware lost because the host read too slowly; readable while it runs.
     uint32_t eventsLost() const { return eventsLost_; }

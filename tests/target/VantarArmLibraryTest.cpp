@@ -78,7 +78,7 @@ TEST_F(VantarArmLibrary, TakesItsScenarioFromTheEnvironmentAtEveryOpen) {
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(getFunction(3), nullptr);
     char names[512];
-    ASSERT_EQ(list(0, names, sizeof names), 4); // the busy scenario's device is one of them
+    ASSERT_EQ(list(0, names, sizeof names), 5); // the busy scenario's device is one of them
     close();
 
     std::ofstream(ini, std::ios::trunc) << "[Faults]\nOpenFails=1\n";
