@@ -25,7 +25,8 @@
 namespace {
 
 constexpr int Dpi = 150;           // the pages are laid out and painted at this resolution
-constexpr double ScreenDpi = 96.0; // screenshots are shown at their size on such a screen
+constexpr double ScreenDpi = 96.0; // image widths in a document count pixels of such a screen
+constexpr double ShotScale = 0.75; // screenshots a little smaller than on the screen
 constexpr double MarginMm = 20.0;
 constexpr double FooterMm = 10.0;
 const QColor HeadingColour(0x1f, 0x3a, 0x5f);
@@ -120,7 +121,7 @@ void styleTables(QTextFrame* frame) {
     }
 }
 
-// Screenshots at their screen size, or the text width when wider.
+// Screenshots at three quarters of their screen size, or the text width when wider.
 void placeImages(QTextDocument& document, const QString& imageDir, double bodyWidth) {
     struct Placement {
         int position;
@@ -140,7 +141,7 @@ void placeImages(QTextDocument& document, const QString& imageDir, double bodyWi
             if (image.isNull())
                 fail(QStringLiteral("cannot read the image ") + path);
             document.addResource(QTextDocument::ImageResource, QUrl(format.name()), image);
-            const double width = std::min<double>(image.width(), widest);
+            const double width = std::min<double>(image.width() * ShotScale, widest);
             format.setWidth(width);
             format.setHeight(width * image.height() / image.width());
             placements.push_back({fragment.position(), fragment.length(), format});

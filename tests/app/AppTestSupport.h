@@ -213,6 +213,28 @@ private:
     QTimer timer_;
 };
 
+// Preferences that differ from the defaults in every value, some at the ends of their ranges.
+inline Preferences unusualPreferences() {
+    Preferences preferences;
+    preferences.loadDataOnStart = false;
+    preferences.saveRecordProperties = false;
+    preferences.timeline.invertWheelControl = true;
+    preferences.logLevel = 4;
+    preferences.timeline.existingTaskHighlight = 0;
+    preferences.timeline.taskReadyHighlight = 0;
+    preferences.timeline.timelineEventMarker = 0;
+    preferences.timeline.indicatorLevel = 2;
+    preferences.timeline.indicatorZoom = 21;
+    preferences.sysDescFreq = 15;
+    preferences.taskListFreq = 86400;
+    preferences.sysTimeFreq = 1;
+    preferences.requestModules = false;
+    preferences.showSystemInfoDialog = false;
+    preferences.showRecordingPropertiesDialog = false;
+    preferences.dialogSuppressed = {false, true};
+    return preferences;
+}
+
 // Clicks the dialog's button with this text.
 inline void clickButton(QDialog& dialog, const QString& text) {
     for (QPushButton* button : dialog.findChildren<QPushButton*>())

@@ -476,23 +476,7 @@ void CommandsTest::goToOpensOnTheTypeAskedFor() {
 }
 
 void CommandsTest::preferencesReachTheSettingsFileAndTheViews() {
-    Preferences chosen;
-    chosen.loadDataOnStart = false;
-    chosen.saveRecordProperties = false;
-    chosen.timeline.invertWheelControl = true;
-    chosen.logLevel = 1;
-    chosen.timeline.existingTaskHighlight = 0;
-    chosen.timeline.taskReadyHighlight = 0;
-    chosen.timeline.timelineEventMarker = 0;
-    chosen.timeline.indicatorLevel = 2;
-    chosen.timeline.indicatorZoom = 14;
-    chosen.sysDescFreq = 10;
-    chosen.taskListFreq = 60;
-    chosen.sysTimeFreq = 120;
-    chosen.requestModules = false;
-    chosen.showSystemInfoDialog = false;
-    chosen.showRecordingPropertiesDialog = false;
-
+    const Preferences chosen = unusualPreferences();
     WindowFixture fixture;
     KavrinMainWindow& window = *fixture.window;
     // Cancelled: nothing changes, whatever the dialog held.
@@ -510,7 +494,7 @@ void CommandsTest::preferencesReachTheSettingsFileAndTheViews() {
     window.showPreferences();
     QCOMPARE(window.settings().preferences, chosen);
     QCOMPARE(window.timeView().options().preferences, chosen.timeline);
-    QCOMPARE(window.log().level(), 1u);
+    QCOMPARE(window.log().level(), 4u);
     window.SaveSettings();
 
     QSettings file(fixture.settingsPath(), QSettings::IniFormat);
@@ -519,18 +503,19 @@ void CommandsTest::preferencesReachTheSettingsFileAndTheViews() {
         {"LoadDataOnStart", false},
         {"SaveRecordProperties", false},
         {"InvertWheelControl", true},
-        {"LogLevel", 1},
+        {"LogLevel", 4},
         {"ExistingTaskHighlight", 0},
         {"TaskReadyHighlight", 0},
         {"TimelineEventMarker", 0},
         {"IndicatorLevel", 2},
-        {"IndicatorZoom", 14},
-        {"SysDescFreq", 10},
-        {"TaskListFreq", 60},
-        {"SysTimeFreq", 120},
+        {"IndicatorZoom", 21},
+        {"SysDescFreq", 15},
+        {"TaskListFreq", 86400},
+        {"SysTimeFreq", 1},
         {"RequestModules", false},
         {"Dialogs/SystemInfo", false},
         {"Dialogs/RecordingProperties", false},
+        {"Dialogs/AnnoyingDialogs/2/DialogSuppressed", true},
     };
     for (const auto& [key, value] : keys)
         QVERIFY2(file.value(QLatin1String(key)).toString() == value.toString(), key);
@@ -539,7 +524,7 @@ void CommandsTest::preferencesReachTheSettingsFileAndTheViews() {
     WindowFixture next({}, fixture.settingsPath());
     QCOMPARE(next.window->settings().preferences, chosen);
     QCOMPARE(next.window->timeView().options().preferences, chosen.timeline);
-    QCOMPARE(next.window->log().level(), 1u);
+    QCOMPARE(next.window->log().level(), 4u);
 }
 
 void CommandsTest::timelineRendersAnewOnlyForChangedIndicators() {
