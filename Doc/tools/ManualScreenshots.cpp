@@ -125,7 +125,15 @@ void shootDialogs(KavrinMainWindow& window, const Camera& camera) {
 
 } // namespace
 
+// The offscreen platform warns about every window that it cannot size as asked; the shots
+// are taken as laid out.
+void quietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (!message.contains(QStringLiteral("propagateSizeHints")))
+        std::fprintf(stderr, "%s\n", qUtf8Printable(qFormatLogMessage(type, context, message)));
+}
+
 int main(int argc, char** argv) {
+    qInstallMessageHandler(quietHandler);
     QApplication app(argc, argv);
     if (argc != 2)
         fail(QStringLiteral("usage: kavrin-manual-shots OUTPUT_DIR"));
