@@ -37,6 +37,7 @@ AnnoyingDialog::AnnoyingDialog(const SuppressibleMessage& message, QWidget* pare
     title->setFont(bold);
     layout->addWidget(title);
     layout->addWidget(new QLabel(message.text));
+    again_->setChecked(*suppressed_);
     layout->addWidget(again_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
     connect(buttons->button(QDialogButtonBox::Ok), &QPushButton::clicked, this,

@@ -19,12 +19,15 @@ inline constexpr size_t OverflowExplanationEntry = 1;
 QString overflowExplanationTitle();
 QString overflowExplanationText();
 
-// Shows one suppressible message with "Do not show this message again."; callers show it only
-// while its flag is false.
+// Shows one suppressible message with "Do not show this message again." (checked when the
+// message is switched off already); callers show it only while its flag is false, unless the
+// user asked for it.
 class AnnoyingDialog : public QDialog {
     Q_OBJECT
 public:
     explicit AnnoyingDialog(const SuppressibleMessage& message, QWidget* parent = nullptr);
+
+    QCheckBox* againBox() const { return again_; }
 
 public slots:
     void OnOK();

@@ -44,6 +44,23 @@ void read(QSettings& file, const char* key, QSize& value) {
         value = stored.toSize();
 }
 
+// A value of the Preferences dialog's choices (0..highest) or spin boxes; one it cannot show
+// keeps the current value.
+template <typename Number>
+void readChoice(QSettings& file, const char* key, Number& value, int highest) {
+    int stored = int(value);
+    read(file, key, stored);
+    if (stored >= 0 && stored <= highest)
+        value = Number(stored);
+}
+
+void readPeriod(QSettings& file, const char* key, int& seconds) {
+    int stored = seconds;
+    read(file, key, stored);
+    if (stored >= MinRequestPeriod && stored <= MaxRequestPeriod)
+        seconds = stored;
+}
+
 void writeSizes(QSettings& file, const QString& name, const QList<int>& sizes) {
     file.beginWriteArray(name, int(sizes.size()));
     for (int i = 0; i < sizes.size(); ++i) {
@@ -229,14 +246,15 @@ void readPreferences(QSettings& file, Preferences& preferences) {
     read(file, "LogLevel", logLevel);
     if (logLevel <= 4)
         preferences.logLevel = logLevel;
-    read(file, "ExistingTaskHighlight", preferences.timeline.existingTaskHighlight);
-    read(file, "TaskReadyHighlight", preferences.timeline.taskReadyHighlight);
-    read(file, "TimelineEventMarker", preferences.timeline.timelineEventMarker);
-    read(file, "IndicatorLevel", preferences.timeline.indicatorLevel);
-    read(file, "IndicatorZoom", preferences.timeline.indicatorZoom);
-    read(file, "SysDescFreq", preferences.sysDescFreq);
-    read(file, "TaskListFreq", preferences.taskListFreq);
-    read(file, "SysTimeFreq", preferences.sysTimeFreq);
+    TimelineIndicators& indicators = preferences.timeline;
+    readChoice(file, "ExistingTaskHighlight", indicators.existingTaskHighlight, 1);
+    readChoice(file, "TaskReadyHighlight", indicators.taskReadyHighlight, 1);
+    readChoice(file, "TimelineEventMarker", indicators.timelineEventMarker, 1);
+    readChoice(file, "IndicatorLevel", indicators.indicatorLevel, IndicatorLevelCount - 1);
+    readChoice(file, "IndicatorZoom", indicators.indicatorZoom, IndicatorZoomNever);
+    readPeriod(file, "SysDescFreq", preferences.sysDescFreq);
+    readPeriod(file, "TaskListFreq", preferences.taskListFreq);
+    readPeriod(file, "SysTimeFreq", preferences.sysTimeFreq);
     read(file, "RequestModules", preferences.requestModules);
     file.beginGroup(QStringLiteral("Dialogs"));
     read(file, "SystemInfo", preferences.showSystemInfoDialog);

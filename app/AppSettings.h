@@ -45,6 +45,12 @@ struct EventListSettings {
     int cursorPosition = 2;
 };
 
+// The ranges the Preferences dialog offers.
+inline constexpr int IndicatorLevelCount = 4; // "All Messages" .. "None"
+inline constexpr int IndicatorZoomNever = 21; // after the zoom rows "View 10us" .. "View 60s"
+inline constexpr int MinRequestPeriod = 1;    // seconds between requests to the target
+inline constexpr int MaxRequestPeriod = 86400;
+
 struct Preferences {
     bool loadDataOnStart = true;
     bool saveRecordProperties = true;
@@ -58,6 +64,7 @@ struct Preferences {
     bool showSystemInfoDialog = true;
     bool showRecordingPropertiesDialog = true;
     std::array<bool, 2> dialogSuppressed{false, false};
+    bool operator==(const Preferences&) const = default;
 };
 
 // Every value the settings file keeps.

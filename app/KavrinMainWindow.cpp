@@ -1,9 +1,13 @@
 // Construction of the window and the wiring of engine, models, views and loader.
 #include "app/KavrinMainWindow.h"
 
+#include "app/AboutDialog.h"
 #include "app/AnnoyingDialog.h"
+#include "app/GoToDialog.h"
 #include "app/MessageBoxes.h"
+#include "app/MessageIndicatorDialog.h"
 #include "app/PaneWidget.h"
+#include "app/PreferencesDialog.h"
 #include "app/PropertiesDialog.h"
 #include "files/FileLoadWorker.h"
 #include "presentation/models/EventModel.h"
@@ -23,6 +27,7 @@
 #include "views/ZoomLevels.h"
 
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
@@ -110,11 +115,14 @@ void KavrinMainWindow::installDefaultPrompts() {
         };
     if (!prompts.editProperties)
         prompts.editProperties = [this](RecordProperties& properties) {
-            return editRecordProperties(this, properties);
+            const SystemInfoTable& info = presentation_.systemInfo;
+            return editRecordProperties(this, properties, info.rowText(SystemInfoRow::Name),
+                                        info.rowText(SystemInfoRow::Device));
         };
     if (!prompts.showSummary)
         prompts.showSummary = [this](const QString& headline, const QString& overflowLine) {
             SystemInfoDialog dialog(*systemInfoModel_, headline, overflowLine, this);
+            dialog.explainOverflows = [this] { showOverflowExplanation(); };
             dialog.exec();
         };
     if (!prompts.configureConnection)
@@ -130,6 +138,43 @@ void KavrinMainWindow::installDefaultPrompts() {
             AnnoyingDialog dialog(message, this);
             dialog.exec();
         };
+    installDefaultDialogs();
+}
+
+void KavrinMainWindow::installDefaultDialogs() {
+    if (!prompts.about)
+        prompts.about = [this] {
+            AboutDialog dialog(this);
+            dialog.exec();
+        };
+    if (!prompts.editPreferences)
+        prompts.editPreferences = [this](Preferences& preferences) {
+            PreferencesDialog dialog(preferences, this);
+            if (dialog.exec() != QDialog::Accepted)
+                return false;
+            preferences = dialog.values();
+            return true;
+        };
+    if (!prompts.editMessageIndicators)
+        prompts.editMessageIndicators = [this](TimelineIndicators& indicators) {
+            MessageIndicatorDialog dialog(indicators.indicatorLevel, indicators.indicatorZoom,
+                                          this);
+            if (dialog.exec() != QDialog::Accepted)
+                return false;
+            indicators.indicatorLevel = dialog.level();
+            indicators.indicatorZoom = dialog.zoom();
+            return true;
+        };
+    if (!prompts.goTo)
+        prompts.goTo = [this](GoToType type, const GoToRange& range) -> std::optional<GoToTarget> {
+            GoToDialog dialog(type, range, presentation_.timeBase, presentation_.display.resolution,
+                              this);
+            if (dialog.exec() != QDialog::Accepted)
+                return std::nullopt;
+            return dialog.target();
+        };
+    if (!prompts.openUrl)
+        prompts.openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
 }
 
 void KavrinMainWindow::createModels() {
@@ -234,6 +279,7 @@ void KavrinMainWindow::wireViews() {
             &TimeView::OnSelectionChange);
     connect(eventSelection, &QItemSelectionModel::currentChanged, taskView_, &TaskView::selectTask);
     connect(taskView_, &QTreeView::doubleClicked, taskView_, &TaskView::OnDoubleClick);
+    connect(taskView_, &TaskView::contextChosen, this, &KavrinMainWindow::selectNextRun);
     connect(taskView_->header(), &QHeaderView::sectionResized, this,
             &KavrinMainWindow::headerSizeChange);
     eventView_->stepTimeline = [this](int direction) {

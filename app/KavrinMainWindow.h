@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppSettings.h"
+#include "app/GoToTarget.h"
 #include "app/MainWindowActions.h"
 #include "app/RunState.h"
 #include "engine/RecordingEngine.h"
@@ -32,6 +33,7 @@ class QScrollBar;
 class QSplitter;
 class QTimer;
 class QTreeView;
+class QUrl;
 
 namespace kavrin {
 
@@ -76,6 +78,16 @@ struct UserPrompts {
     std::function<void(QMessageBox::Icon icon, const QString& title, const QString& text)> notify;
     // A message the user may switch off (it sets the message's flag).
     std::function<void(const SuppressibleMessage& message)> showSuppressible;
+    // The About dialog.
+    std::function<void()> about;
+    // The Preferences dialog; false when cancelled.
+    std::function<bool(Preferences& preferences)> editPreferences;
+    // The Message Indicators dialog; false when cancelled.
+    std::function<bool(TimelineIndicators& indicators)> editMessageIndicators;
+    // The Go To dialog opened on `type`; none when cancelled.
+    std::function<std::optional<GoToTarget>(GoToType type, const GoToRange& range)> goTo;
+    // Opens a document with the desktop's viewer; false when there is none.
+    std::function<bool(const QUrl& url)> openUrl;
 };
 
 // The program's one window: menus, tool bar, status bar and the seven panes, the recording
@@ -124,6 +136,8 @@ public:
 
     // The reset of all data before a new recording or file.
     void resetAllData();
+    // What Go To offers: the stored events and the one selected in the event list.
+    GoToRange goToRange();
 
 signals:
     void TriggerLoad(uint ReadOffset, uint NumEvents, bool Append);
@@ -245,6 +259,7 @@ private:
     void wireViews();
     void startLoader();
     void installDefaultPrompts();
+    void installDefaultDialogs();
 
     void updateTitle();
     void selectZoom(int index);
@@ -257,6 +272,12 @@ private:
     void togglePane(Pane which);
     void showPane(Pane which, bool shown);
     void showProperties();
+    // Dialogs (MainWindowDialogs.cpp).
+    void goTo(GoToType type);
+    void showOverflowExplanation();
+    QString manualPath() const;
+    // The contexts list's double click: that context's next run after the selected event.
+    void selectNextRun(uint32_t context);
     void openRecording(const QString& path);
     bool refuseWhileLoading();
     void passFinished(LoadController::Pass pass, uint first, uint last);
@@ -349,6 +370,7 @@ private:
     ViewOptions viewOptions_;
     bool overflowNoticeShown_ = false; // since the recording started
     int followedRow_ = -1;             // the row auto scroll selected last
+    GoToType lastGoToType_ = GoToType::Event;
 };
 
 } // namespace kavrin

@@ -17,6 +17,7 @@
 
 #include <QFileInfo>
 #include <QProgressDialog>
+#include <QStatusBar>
 #include <QTimer>
 
 namespace kavrin {
@@ -134,11 +135,15 @@ void KavrinMainWindow::DataProcess(uint Count) {
 void KavrinMainWindow::LoadDataAfter() {
     if (controller_->loadDataAfter())
         statsTimer_->stop();
+    else
+        statusBar()->showMessage(QStringLiteral("There are no later events to load."), 5000);
 }
 
 void KavrinMainWindow::LoadDataBefore() {
     if (controller_->loadDataBefore())
         statsTimer_->stop();
+    else
+        statusBar()->showMessage(QStringLiteral("There are no earlier events to load."), 5000);
 }
 
 void KavrinMainWindow::passFinished(LoadController::Pass pass, uint first, uint last) {
@@ -270,8 +275,10 @@ void KavrinMainWindow::SaveFile(QString Filename) {
 bool KavrinMainWindow::SetProperties() {
     if (properties_.author.isEmpty())
         properties_.author = loginName();
-    if (!prompts.editProperties(properties_))
+    RecordProperties edited = properties_;
+    if (!prompts.editProperties(edited))
         return false;
+    properties_ = edited;
     showProperties();
     return true;
 }

@@ -95,10 +95,13 @@ void KavrinMainWindow::applySettings(const ReadResult& read) {
 
 void KavrinMainWindow::applyPreferences() {
     log_.setLevel(settings_.preferences.logLevel);
-    if (viewOptions_.preferences == settings_.preferences.timeline)
-        return;
-    viewOptions_.preferences = settings_.preferences.timeline;
-    timeView_->update(); // the lane cache is keyed by these preferences
+    const TimelinePreferences& timeline = settings_.preferences.timeline;
+    const bool indicatorsChanged =
+        TimelineIndicators(viewOptions_.preferences) != TimelineIndicators(timeline);
+    viewOptions_.preferences = timeline;
+    // The lane image is keyed by the indicators: it is rendered anew only when they changed.
+    if (indicatorsChanged)
+        timeView_->update();
 }
 
 void KavrinMainWindow::ImportSettings() {

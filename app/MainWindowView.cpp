@@ -9,11 +9,9 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QMenu>
 #include <QStatusBar>
 #include <QToolBar>
-#include <QUrl>
 
 namespace kavrin {
 
@@ -260,11 +258,6 @@ void KavrinMainWindow::headerSizeChange(int section, int oldSize, int newSize) {
     Q_UNUSED(oldSize);
     if (section == 0)
         timeView_->setNameColumnWidth(newSize);
-}
-
-void KavrinMainWindow::openManual() {
-    QDesktopServices::openUrl(
-        QUrl(QStringLiteral("file:///") + options_.applicationDir + "/Doc/Manual_Kavrin.pdf"));
 }
 
 void KavrinMainWindow::OnShowMenuGo() {

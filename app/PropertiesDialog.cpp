@@ -1,12 +1,14 @@
 #include "app/PropertiesDialog.h"
 
+#include "app/DialogParts.h"
 #include "files/RecordProperties.h"
 
-#include <QDialog>
-#include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QVBoxLayout>
 
 #include <pwd.h>
 #include <unistd.h>
@@ -14,8 +16,17 @@
 namespace kavrin {
 
 namespace {
+
 constexpr qsizetype MaxLoginNameLength = 512;
+
+QLineEdit* readOnlyField(const QString& text) {
+    auto* field = new QLineEdit(text);
+    field->setReadOnly(true);
+    field->setFocusPolicy(Qt::NoFocus);
+    return field;
 }
+
+} // namespace
 
 QString loginName() {
     QString name;
@@ -26,27 +37,48 @@ QString loginName() {
     return name.isEmpty() ? QStringLiteral("User Name") : name.left(MaxLoginNameLength);
 }
 
-bool editRecordProperties(QWidget* parent, RecordProperties& properties) {
-    QDialog dialog(parent);
-    dialog.setWindowTitle(QStringLiteral("Recording Properties | Norvan Kavrin V2.37a"));
-    auto* form = new QFormLayout(&dialog);
-    auto* title = new QLineEdit(properties.title);
-    auto* author = new QLineEdit(properties.author);
-    auto* description = new QPlainTextEdit(properties.description);
-    form->addRow(QStringLiteral("Host Time:"), new QLineEdit(properties.hostTimeText()));
-    form->itemAt(0, QFormLayout::FieldRole)->widget()->setEnabled(false);
-    form->addRow(QStringLiteral("Title:"), title);
-    form->addRow(QStringLiteral("Author:"), author);
-    form->addRow(QStringLiteral("Description:"), description);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    form->addRow(buttons);
+PropertiesDialog::PropertiesDialog(const RecordProperties& properties, const QString& systemName,
+                                   const QString& device, QWidget* parent)
+    : QDialog(parent), title_(new QLineEdit(properties.title)),
+      author_(new QLineEdit(properties.author)),
+      description_(new QPlainTextEdit(properties.description)) {
+    setWindowTitle(dialogTitle(QStringLiteral("Recording Properties")));
+    auto* layout = new QVBoxLayout(this);
+
+    auto* system = new QFormLayout;
+    system->addRow(QStringLiteral("System Name:"), readOnlyField(systemName));
+    system->addRow(QStringLiteral("Device:"), readOnlyField(device));
+    auto* systemBox = new QGroupBox(QStringLiteral("System Properties"));
+    systemBox->setLayout(system);
+    layout->addWidget(systemBox);
+
+    auto* recording = new QFormLayout;
+    recording->addRow(QStringLiteral("Host Time:"), readOnlyField(properties.hostTimeText()));
+    recording->addRow(QStringLiteral("Title:"), title_);
+    recording->addRow(QStringLiteral("Author:"), author_);
+    description_->setTabChangesFocus(true);
+    recording->addRow(QStringLiteral("Description:"), description_);
+    auto* recordingBox = new QGroupBox(QStringLiteral("Recording Properties"));
+    recordingBox->setLayout(recording);
+    layout->addWidget(recordingBox, 1);
+
+    layout->addLayout(okCancelRow(*this).layout);
+    title_->setFocus();
+    resize(460, 380);
+}
+
+void PropertiesDialog::takeInto(RecordProperties& properties) const {
+    properties.title = title_->text();
+    properties.author = author_->text();
+    properties.description = description_->toPlainText();
+}
+
+bool editRecordProperties(QWidget* parent, RecordProperties& properties, const QString& systemName,
+                          const QString& device) {
+    PropertiesDialog dialog(properties, systemName, device, parent);
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    properties.title = title->text();
-    properties.author = author->text();
-    properties.description = description->toPlainText();
+    dialog.takeInto(properties);
     return true;
 }
 

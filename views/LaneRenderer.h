@@ -10,14 +10,20 @@
 
 namespace kavrin {
 
-// Indicator preferences of the timeline (stored as the preference dialog's combo indexes).
-struct TimelinePreferences {
-    bool invertWheelControl = false;
+// Indicator preferences of the timeline (stored as the preference dialog's combo indexes):
+// what the rendered lanes show.
+struct TimelineIndicators {
     unsigned existingTaskHighlight = 1; // 1: "Light Background"
     unsigned taskReadyHighlight = 1;    // 1: "Silver Bar"
     unsigned timelineEventMarker = 1;   // 1: "Bottom"
     int indicatorLevel = 0;             // 0 all, 1 warnings and errors, 2 errors, 3 none
     int indicatorZoom = 0;              // highest zoom row that shows message indicators
+    bool operator==(const TimelineIndicators&) const = default;
+};
+
+// The timeline's preferences: the indicators and how the wheel acts, which changes no pixel.
+struct TimelinePreferences : TimelineIndicators {
+    bool invertWheelControl = false;
     bool operator==(const TimelinePreferences&) const = default;
 };
 

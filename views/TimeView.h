@@ -78,6 +78,8 @@ public:
     int64_t scrollOffset() const { return window_.scrollOffset; }
     const TimeWindow& timeWindow() const { return window_; }
     const ViewOptions& options() const { return options_; }
+    // Lane images rendered so far: one more each time the cached image no longer fits.
+    uint64_t laneRenders() const { return laneRenders_; }
     // The window shown, when there are events.
     std::optional<ViewWindow> viewWindow();
     // Selected event's time (the last event's without a selection).
@@ -126,7 +128,7 @@ private:
         int height = 0;
         uint64_t generation = 0;
         int zoomRow = 0;
-        TimelinePreferences preferences;
+        TimelineIndicators indicators;
         std::vector<uint32_t> rows;
         bool operator==(const CacheKey&) const = default;
     };
@@ -174,6 +176,7 @@ private:
     QImage laneCache_;
     CacheKey cacheKey_;
     int64_t cacheStartNs_ = 0;
+    uint64_t laneRenders_ = 0;
     TimeWindow window_;
 
     QScrollBar* scrollBar_ = nullptr;

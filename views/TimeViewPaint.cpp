@@ -165,6 +165,7 @@ void TimeView::renderLaneCache(const ViewWindow& view, const CacheKey& key) {
                        int(laneCache_.bytesPerLine() / 4));
     renderer_.render(laneScene(cacheStartNs_), canvas);
     cacheKey_ = key;
+    ++laneRenders_;
 }
 
 void TimeView::paintLanes(QPainter& painter, const ViewWindow& view) {

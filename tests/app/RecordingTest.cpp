@@ -13,55 +13,12 @@
 #include <QAction>
 #include <QFile>
 #include <QLabel>
+#include <QSettings>
 
 using namespace kavrin;
 using namespace kavrin::test;
 
 namespace {
-
-constexpr int Patience = 20'000; // ms; the machine may be busy
-
-// Chooses the simulated target's behaviour for the next probe session.
-class Scenario {
-public:
-    explicit Scenario(const QByteArray& ini) {
-        QFile file(dir_.filePath(QStringLiteral("scenario.ini")));
-        if (!file.open(QIODevice::WriteOnly))
-            qFatal("cannot write the scenario");
-        file.write(ini);
-        qputenv("KAVRIN_SIM_SCENARIO", file.fileName().toLocal8Bit());
-    }
-    ~Scenario() { qunsetenv("KAVRIN_SIM_SCENARIO"); }
-    Scenario(const Scenario&) = delete;
-    Scenario& operator=(const Scenario&) = delete;
-
-private:
-    QTemporaryDir dir_;
-};
-
-bool waitForState(KavrinMainWindow& window, RunState state) {
-    return QTest::qWaitFor([&] { return window.runState() == state; }, Patience);
-}
-
-// A window past its first tick, ready to record.
-struct StartedWindow : WindowFixture {
-    StartedWindow() {
-        if (!waitForState(*window, RunState::Idle))
-            qFatal("the window did not start");
-    }
-};
-
-// Starts a recording and waits until `events` have been taken in (or the recording ended).
-bool recordEvents(KavrinMainWindow& window, uint32_t events) {
-    window.startRecording();
-    if (!waitForState(window, RunState::Recording))
-        return false;
-    return QTest::qWaitFor(
-        [&] {
-            return window.engine().nextIndex >= events || window.runState() != RunState::Recording;
-        },
-        Patience);
-}
 
 // Saves what the window holds and checks that kavrin-cli reads back the same events.
 void savedFileShowsTheSameEvents(StartedWindow& fixture) {
@@ -88,6 +45,7 @@ private slots:
     void cancelledDialogChangesNothing();
     void readsRecordedDataFromAHaltedTarget();
     void firstOverflowShowsTheNoticeOnce();
+    void switchedOffNoticeStaysOffAfterARestart();
 };
 
 void RecordingTest::recordsStopsSavesAndReopens() {
@@ -252,6 +210,38 @@ void RecordingTest::firstOverflowShowsTheNoticeOnce() {
     QCOMPARE(fixture.log->suppressible, QStringList{overflowExplanationTitle()});
     window.stopRecording();
     QVERIFY(waitForState(window, RunState::Idle));
+}
+
+void RecordingTest::switchedOffNoticeStaysOffAfterARestart() {
+    Scenario scenario("[Target]\nScenario=overflow\nEventRate=100000\n");
+    QTemporaryDir settingsDir;
+    const QString settings = settingsDir.filePath(QStringLiteral("Norvan Kavrin V2.37a.ini"));
+    {
+        StartedWindow fixture(settings);
+        // The user ticks "Do not show this message again." and closes the program.
+        fixture.window->prompts.showSuppressible =
+            [log = fixture.log](const SuppressibleMessage& message) {
+                log->suppressible.append(message.title);
+                *message.suppressed = true;
+            };
+        QVERIFY(recordEvents(*fixture.window, 100'000));
+        fixture.window->stopRecording();
+        QVERIFY(waitForState(*fixture.window, RunState::Idle));
+        QCOMPARE(fixture.log->suppressible, QStringList{overflowExplanationTitle()});
+        QVERIFY(fixture.window->close());
+    }
+    QVERIFY(QSettings(settings, QSettings::IniFormat)
+                .value(QStringLiteral("Preferences/Dialogs/AnnoyingDialogs/2/DialogSuppressed"))
+                .toBool());
+    StartedWindow restarted(settings);
+    // The restart loads the newest recent file first.
+    QVERIFY(restarted.waitForIdle());
+    QVERIFY(waitForState(*restarted.window, RunState::Idle));
+    QVERIFY(recordEvents(*restarted.window, 100'000));
+    QVERIFY(restarted.window->engine().tracker.counters.overflowCount > 1);
+    QVERIFY(restarted.log->suppressible.isEmpty());
+    restarted.window->stopRecording();
+    QVERIFY(waitForState(*restarted.window, RunState::Idle));
 }
 
 QTEST_MAIN(RecordingTest)

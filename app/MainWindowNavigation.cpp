@@ -1,9 +1,13 @@
-// Commands whose features are built separately: the dialogs. They are connected so that menus
-// and shortcuts exist. The timeline's commands are passed on.
+// The timeline's and the CPU load view's commands, and the contexts list's double click.
 #include "app/KavrinMainWindow.h"
 
+#include "presentation/models/EventModel.h"
+#include "presentation/models/EventView.h"
 #include "views/LoadView.h"
+#include "views/TimeNavigation.h"
 #include "views/TimeView.h"
+
+#include <QStatusBar>
 
 namespace kavrin {
 
@@ -54,11 +58,17 @@ void KavrinMainWindow::set200Bins() {
     loadView_->setBinCount(200);
 }
 
-void KavrinMainWindow::showAbout() {}
-void KavrinMainWindow::showPreferences() {}
-void KavrinMainWindow::OnGoTo() {}
-void KavrinMainWindow::OnGoToEvent() {}
-void KavrinMainWindow::OnGoToTimestamp() {}
-void KavrinMainWindow::OnMessageIndicator() {}
+void KavrinMainWindow::selectNextRun(uint32_t context) {
+    // Without a selection the search starts at the first row.
+    const int from = std::max(eventView_->currentIndex().row(), 0);
+    const int row = contextRunStart(engine_.store, from, context, true);
+    if (row == NoRow) {
+        statusBar()->showMessage(QStringLiteral("No later run of this context in the event list."),
+                                 5000);
+        return;
+    }
+    // The timeline follows the event list's selection.
+    eventView_->setCurrentIndex(eventModel_->index(row, 0));
+}
 
 } // namespace kavrin
