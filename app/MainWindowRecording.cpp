@@ -226,7 +226,10 @@ void KavrinMainWindow::takeInLastRecords() {
     const uint32_t before = engine_.nextIndex;
     if (channelTimer_)
         channelTimer_->stop();
-    ztxTimerFired();
+    for (uint32_t taken = ~0u; taken != engine_.nextIndex;) {
+        taken = engine_.nextIndex;
+        ztxTimerFired();
+    }
     eventModel_->rowsAppended();
     statsTimer_->start(IdleStatistics);
     if (engine_.nextIndex != before && eventModel_->rowCount() > 0)

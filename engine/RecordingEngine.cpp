@@ -125,7 +125,7 @@ bool RecordingEngine::processNext(SliceResult& result) {
     if (!takeRecord(nextIndex, record))
         return false;
     processEvent(record);
-    if (nextIndex - firstIndex >= WindowSize - 1) {
+    if (dropDue()) {
         firstIndex += store.dropFront(WindowStep);
         result.dropped = true;
     }
@@ -147,11 +147,13 @@ void RecordingEngine::announce(const SliceResult& result, uint32_t rowsBefore) {
     }
 }
 
+// Dropping the front of the window costs a good part of a slice, so a drop begins a slice of
+// its own and ends it: no slice does both a drop and a budget's worth of events.
 SliceResult RecordingEngine::liveSlice(std::chrono::milliseconds budget) {
     const auto deadline = std::chrono::steady_clock::now() + budget;
     const uint32_t rowsBefore = store.rowCount();
     SliceResult result;
-    while (processNext(result)) {
+    while (!(result.processed != 0 && dropDue()) && processNext(result) && !result.dropped) {
         if (result.processed % BudgetCheckInterval == 0 &&
             std::chrono::steady_clock::now() >= deadline) {
             result.budgetExpired = true;

@@ -51,7 +51,8 @@ public:
 
     // Takes over the record's text and payload.
     void processEvent(EventRecord record);
-    // Live slice: processes staged records until none is left or the budget is spent.
+    // Live slice: processes staged records until none is left or the budget is spent; a slice
+    // that drops the window's front ends after the drop (call again for the rest).
     SliceResult liveSlice(std::chrono::milliseconds budget);
     // Processes up to `count` staged records; returns how many, and whether any dropped.
     SliceResult dataProcess(uint32_t count);
@@ -89,6 +90,8 @@ private:
     bool takeRecord(uint32_t index, EventRecord& out);
     void appendInterpreted(const EventRecord& record, PassKind pass);
     bool processNext(SliceResult& result);
+    // Processing the event at nextIndex fills the window: the oldest events go.
+    bool dropDue() const { return nextIndex - firstIndex >= WindowSize - 1; }
     void announce(const SliceResult& result, uint32_t rowsBefore);
 };
 

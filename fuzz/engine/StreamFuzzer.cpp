@@ -38,7 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     engine.decoder.reset();
     MemorySource second(data, size);
     while (decodeSome(engine, second) > 0)
-        engine.liveSlice(std::chrono::milliseconds(1000));
+        while (engine.liveSlice(std::chrono::milliseconds(1000)).processed != 0) {
+        }
     engine.store.setClassShown(EventClass::Api, false);
     engine.store.rebuildFilter();
     for (uint32_t row = 0; row < engine.store.rowCount(); row += 7)
