@@ -207,8 +207,11 @@ void KavrinMainWindow::wireEngine() {
         if (runState_ != RunState::Recording)
             eventModel_->rowsAppended();
     };
+    // While recording, the list is reset on the statistics tick too (the model noted the drop
+    // and shows no row until then).
     callbacks.fullRepaint = [this] {
-        eventModel_->storeReset();
+        if (runState_ != RunState::Recording)
+            eventModel_->storeReset();
         timeView_->dataReset();
     };
     callbacks.logOutputStored = [this](EventNode* node) { messageModel_->addMessage(*node); };

@@ -248,6 +248,9 @@ void KavrinMainWindow::ztxTimerFired() {
         timeView_->update();
         loadView_->update();
     }
+    // A slice that dropped the window's front stopped there: the rest follows at once.
+    if (slice.dropped && polling)
+        QTimer::singleShot(0, this, &KavrinMainWindow::ztxTimerFired);
     showEventCount();
     // Shown after the slice, so that the engine is never re-entered from a modal dialog.
     if (runState_ == RunState::Recording && engine_.tracker.counters.overflowCount > 0)

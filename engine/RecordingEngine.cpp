@@ -10,7 +10,7 @@ constexpr uint32_t IdleDisplayValue = 26;
 constexpr uint32_t SchedulerColourCode = 0xF0F;
 constexpr uint32_t SchedulerDisplayValue = 15;
 // The clock is read once per this many events of a live slice.
-constexpr uint32_t BudgetCheckInterval = 256;
+constexpr uint32_t BudgetCheckInterval = 64;
 
 } // namespace
 

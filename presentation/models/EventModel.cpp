@@ -49,7 +49,8 @@ bool EventModel::hasChildren(const QModelIndex& parent) const {
 }
 
 EventNode* EventModel::nodeAt(int row) const {
-    if (row < 0 || row >= rows_)
+    // After a drop the store's rows moved: nothing is shown until the model is reset.
+    if (row < 0 || row >= rows_ || resetDue_)
         return nullptr;
     return engine_.store.nodeAt(uint32_t(row));
 }
