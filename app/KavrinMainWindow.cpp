@@ -11,18 +11,18 @@
 #include "app/PropertiesDialog.h"
 #include "files/FileLoadWorker.h"
 #include "presentation/models/EventModel.h"
-#include "presentation/models/EventView.h"
 #include "presentation/models/MessageModel.h"
-#include "presentation/models/MessageView.h"
-#include "presentation/models/SystemInfoDialog.h"
 #include "presentation/models/SystemInfoModel.h"
 #include "presentation/models/TaskModel.h"
-#include "presentation/models/TaskView.h"
 #include "recorder/LiveRecorder.h"
 #include "recorder/ModalMessage.h"
 #include "views/ColourSchemes.h"
+#include "views/EventView.h"
 #include "views/LoadView.h"
 #include "views/LogPane.h"
+#include "views/MessageView.h"
+#include "views/SystemInfoDialog.h"
+#include "views/TaskView.h"
 #include "views/TimeView.h"
 #include "views/ZoomLevels.h"
 
@@ -195,9 +195,6 @@ void KavrinMainWindow::wireEngine() {
     kavrin::wireEngine(
         engine_, presentation_, log_, [this](const QString& identity) { setTargetText(identity); },
         options_.applicationDir);
-    engine_.tracker.hooks.overflowsCleared = [this] {
-        presentation_.systemInfo.clearOverflowRows();
-    };
     engine_.registerBuiltInContexts();
     EngineCallbacks& callbacks = engine_.callbacks;
     // While recording, the list learns of new rows on the statistics tick: a tree view lays

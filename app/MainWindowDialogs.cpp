@@ -4,7 +4,7 @@
 #include "app/AnnoyingDialog.h"
 #include "app/GoToSelection.h"
 #include "presentation/models/EventModel.h"
-#include "presentation/models/EventView.h"
+#include "views/EventView.h"
 
 #include <QDir>
 #include <QFileInfo>

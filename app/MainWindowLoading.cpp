@@ -7,11 +7,11 @@
 #include "files/DataFileWriter.h"
 #include "files/RecordingProbe.h"
 #include "presentation/models/EventModel.h"
-#include "presentation/models/EventView.h"
 #include "presentation/models/MessageModel.h"
-#include "presentation/models/SystemInfoDialog.h"
 #include "presentation/models/TaskModel.h"
 #include "recorder/LiveRecorder.h"
+#include "views/EventView.h"
+#include "views/SystemInfoDialog.h"
 #include "views/TimeView.h"
 #include "views/ZoomLevels.h"
 

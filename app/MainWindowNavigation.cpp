@@ -2,7 +2,7 @@
 #include "app/KavrinMainWindow.h"
 
 #include "presentation/models/EventModel.h"
-#include "presentation/models/EventView.h"
+#include "views/EventView.h"
 #include "views/LoadView.h"
 #include "views/TimeNavigation.h"
 #include "views/TimeView.h"

@@ -6,10 +6,10 @@
 #include "app/AppIcons.h"
 #include "presentation/TimeText.h"
 #include "presentation/models/EventModel.h"
-#include "presentation/models/EventView.h"
 #include "recorder/DeviceSelectionDialog.h"
 #include "recorder/LiveRecorder.h"
 #include "recorder/RecorderMessages.h"
+#include "views/EventView.h"
 #include "views/LoadView.h"
 #include "views/TimeView.h"
 

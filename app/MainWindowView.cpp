@@ -3,7 +3,7 @@
 
 #include "app/PaneWidget.h"
 #include "presentation/models/EventModel.h"
-#include "presentation/models/EventView.h"
+#include "views/EventView.h"
 #include "views/TimeView.h"
 #include "views/ZoomLevels.h"
 

@@ -16,9 +16,6 @@ Recording::Recording(int resolution, bool systemTime, std::FILE* messages)
     presentation_.display.resolution = resolution;
     presentation_.display.systemTime = systemTime;
     wireEngine(engine_, presentation_, log_, {}, QCoreApplication::applicationDirPath());
-    engine_.tracker.hooks.overflowsCleared = [this] {
-        presentation_.systemInfo.clearOverflowRows();
-    };
 
     QObject::connect(&controller_, &LoadController::logInfo,
                      [this](const QString& line) { log_.message(line); });

@@ -8,9 +8,9 @@
 #include "app/PreferencesDialog.h"
 #include "app/PropertiesDialog.h"
 #include "presentation/models/EventModel.h"
-#include "presentation/models/EventView.h"
-#include "presentation/models/SystemInfoDialog.h"
 #include "recorder/DeviceSelectionDialog.h"
+#include "views/EventView.h"
+#include "views/SystemInfoDialog.h"
 #include "views/ZoomLevels.h"
 
 #include <QAction>

@@ -4,9 +4,9 @@
 
 #include "app/MessageBoxes.h"
 #include "presentation/models/EventModel.h"
-#include "presentation/models/SystemInfoDialog.h"
 #include "presentation/models/SystemInfoModel.h"
 #include "presentation/models/TaskModel.h"
+#include "views/SystemInfoDialog.h"
 
 #include <QFile>
 #include <QMessageBox>

@@ -6,11 +6,11 @@
 #include "app/PaneWidget.h"
 #include "presentation/TimeText.h"
 #include "presentation/models/EventModel.h"
-#include "presentation/models/EventView.h"
 #include "presentation/models/MessageModel.h"
-#include "presentation/models/MessageView.h"
 #include "presentation/models/SystemInfoModel.h"
 #include "presentation/models/TaskModel.h"
+#include "views/EventView.h"
+#include "views/MessageView.h"
 #include "views/TimeView.h"
 #include "views/ZoomLevels.h"
 

@@ -4,10 +4,10 @@
 #include "presentation/Presentation.h"
 #include "presentation/models/EventModel.h"
 #include "presentation/models/MessageModel.h"
-#include "presentation/models/SystemInfoDialog.h"
 #include "presentation/models/SystemInfoModel.h"
 #include "presentation/models/TaskModel.h"
 #include "views/LogPane.h"
+#include "views/SystemInfoDialog.h"
 
 #include <QAbstractItemModelTester>
 #include <QBrush>

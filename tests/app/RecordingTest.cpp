@@ -6,9 +6,9 @@
 #include "app/RunState.h"
 #include "presentation/TimeText.h"
 #include "presentation/models/EventModel.h"
-#include "presentation/models/EventView.h"
 #include "presentation/models/TaskModel.h"
 #include "recorder/LiveRecorder.h"
+#include "views/EventView.h"
 
 #include <QAction>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "presentation/models/EventView.h"
+#include "views/EventView.h"
 
 #include "presentation/models/EventModel.h"
 

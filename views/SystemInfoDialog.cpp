@@ -1,4 +1,4 @@
-#include "presentation/models/SystemInfoDialog.h"
+#include "views/SystemInfoDialog.h"
 
 #include "presentation/models/SystemInfoModel.h"
 

@@ -1,9 +1,9 @@
-#include "presentation/models/TaskView.h"
+#include "views/TaskView.h"
 
 #include "engine/EventStore.h"
 #include "presentation/models/EventModel.h"
-#include "presentation/models/EventView.h"
 #include "presentation/models/TaskModel.h"
+#include "views/EventView.h"
 
 namespace kavrin {
 

@@ -1,8 +1,8 @@
-#include "presentation/models/MessageView.h"
+#include "views/MessageView.h"
 
 #include "presentation/models/EventModel.h"
-#include "presentation/models/EventView.h"
 #include "presentation/models/MessageModel.h"
+#include "views/EventView.h"
 
 namespace kavrin {
 
