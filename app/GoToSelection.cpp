@@ -4,7 +4,6 @@
 #include "presentation/models/EventModel.h"
 
 #include <algorithm>
-#include <ranges>
 
 namespace kavrin {
 
@@ -13,11 +12,19 @@ namespace {
 // The first row for which `before(node)` is false; rows are in event order, so both event
 // indexes and timestamps never decrease along them.
 template <typename Before> int firstRowNotBefore(const EventModel& model, Before before) {
-    const auto rows = std::views::iota(0, model.rowCount());
-    return *std::ranges::partition_point(rows, [&](int row) {
-        const EventNode* node = model.nodeAt(row);
-        return node && before(*node);
-    });
+    int first = 0;
+    int count = model.rowCount();
+    while (count > 0) {
+        const int half = count / 2;
+        const EventNode* node = model.nodeAt(first + half);
+        if (node && before(*node)) {
+            first += half + 1;
+            count -= half + 1;
+        } else {
+            count = half;
+        }
+    }
+    return first;
 }
 
 } // namespace

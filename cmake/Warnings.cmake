@@ -20,8 +20,10 @@ endif()
 
 if(KAVRIN_FUZZ)
     # Every library is instrumented for coverage; the fuzzers themselves link libFuzzer.
-    target_compile_options(kavrin_options INTERFACE -fsanitize=fuzzer-no-link,address,undefined)
-    target_link_options(kavrin_options INTERFACE -fsanitize=address,undefined)
+    foreach(options kavrin_options kavrin_c_options)
+        target_compile_options(${options} INTERFACE -fsanitize=fuzzer-no-link,address,undefined)
+        target_link_options(${options} INTERFACE -fsanitize=address,undefined)
+    endforeach()
 endif()
 
 function(kavrin_setup_target target)
