@@ -18,6 +18,13 @@ if(KAVRIN_SANITIZE)
     endforeach()
 endif()
 
+if(KAVRIN_TSAN)
+    foreach(options kavrin_options kavrin_c_options)
+        target_compile_options(${options} INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+        target_link_options(${options} INTERFACE -fsanitize=thread)
+    endforeach()
+endif()
+
 if(KAVRIN_FUZZ)
     # Every library is instrumented for coverage; the fuzzers themselves link libFuzzer.
     foreach(options kavrin_options kavrin_c_options)

@@ -7,7 +7,9 @@
 # replaced), GOLDEN (path, optional), EXIT (default 0), STDERR (regex, optional),
 # TRUNCATE (bytes to keep of the recording, optional), SKIP (bytes to drop from its start,
 # optional), CORRUPT (offset from which 64 bytes are overwritten with 0xFF, which starts no
-# packet; optional).
+# packet; optional), DELETE (offset at which 5 bytes are taken out; optional), INSERT (offset
+# at which 5 bytes 0x04 0x80 0x80 0x80 0x80 are put in; optional), NOISE (bytes of random
+# noise appended; optional).
 
 file(MAKE_DIRECTORY ${WORK})
 set(recording ${WORK}/${NAME}.KVDat)
@@ -35,6 +37,30 @@ if(CORRUPT)
     execute_process(COMMAND cat ${recording}.head ${recording}.bad ${recording}.tail
                     OUTPUT_FILE ${recording}.cut)
     file(REMOVE ${recording}.head ${recording}.bad ${recording}.tail)
+    file(RENAME ${recording}.cut ${recording})
+endif()
+if(DELETE)
+    math(EXPR after "${DELETE} + 6")
+    execute_process(COMMAND head -c ${DELETE} ${recording} OUTPUT_FILE ${recording}.head)
+    execute_process(COMMAND tail -c +${after} ${recording} OUTPUT_FILE ${recording}.tail)
+    execute_process(COMMAND cat ${recording}.head ${recording}.tail OUTPUT_FILE ${recording}.cut)
+    file(REMOVE ${recording}.head ${recording}.tail)
+    file(RENAME ${recording}.cut ${recording})
+endif()
+if(INSERT)
+    math(EXPR after "${INSERT} + 1")
+    execute_process(COMMAND head -c ${INSERT} ${recording} OUTPUT_FILE ${recording}.head)
+    execute_process(COMMAND printf "\\004\\200\\200\\200\\200" OUTPUT_FILE ${recording}.bad)
+    execute_process(COMMAND tail -c +${after} ${recording} OUTPUT_FILE ${recording}.tail)
+    execute_process(COMMAND cat ${recording}.head ${recording}.bad ${recording}.tail
+                    OUTPUT_FILE ${recording}.cut)
+    file(REMOVE ${recording}.head ${recording}.bad ${recording}.tail)
+    file(RENAME ${recording}.cut ${recording})
+endif()
+if(NOISE)
+    execute_process(COMMAND ${GEN} --noise ${NOISE} --seed 9 ${recording}.noise)
+    execute_process(COMMAND cat ${recording} ${recording}.noise OUTPUT_FILE ${recording}.cut)
+    file(REMOVE ${recording}.noise)
     file(RENAME ${recording}.cut ${recording})
 endif()
 if(TRUNCATE)
