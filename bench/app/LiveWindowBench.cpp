@@ -1,7 +1,9 @@
 // Live recording in the window, as fast as the simulated target can produce: the sustained
 // rate the host takes, whether the target had to drop events, and how long the GUI thread's
 // live slices take against their budget. Runs offscreen:
-//   kavrin_live_window_bench [SECONDS] [EVENTS_PER_SECOND]   (0: as fast as the host reads)
+//   kavrin_live_window_bench [SECONDS] [EVENTS_PER_SECOND] [MEMORY_EVERY]
+// EVENTS_PER_SECOND 0: as fast as the host reads. MEMORY_EVERY > 0 prints a line "memory
+// SECONDS EVENTS RSS_MB" that often (seconds), for soak runs (bench/soak/live-soak.sh).
 #include "app/KavrinMainWindow.h"
 #include "recorder/LiveRecorder.h"
 
@@ -40,6 +42,14 @@ private:
     QElapsedTimer clock_;
 };
 
+double residentMegabytes() {
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toDouble() * 4096.0 / 1e6 : 0;
+}
+
 double percentile(std::vector<qint64> values, double share) {
     if (values.empty())
         return 0;
@@ -54,6 +64,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     const int seconds = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
     const int rate = argc > 2 ? atoi(argv[2]) : 0;
+    const int memoryEvery = argc > 3 ? std::max(0, atoi(argv[3])) : 0;
 
     QTemporaryDir dir;
     QFile scenario(dir.filePath(QStringLiteral("scenario.ini")));
@@ -97,7 +108,14 @@ int main(int argc, char** argv) {
     const uint32_t eventsBefore = window.engine().nextIndex;
     QElapsedTimer wall;
     wall.start();
-    QTest::qWait(seconds * 1000);
+    for (int second = 1; second <= seconds; ++second) {
+        QTest::qWait(int(std::max<qint64>(0, second * 1000 - wall.elapsed())));
+        if (memoryEvery > 0 && second % memoryEvery == 0) {
+            std::printf("memory %d %u %.1f\n", second, window.engine().nextIndex,
+                        residentMegabytes());
+            std::fflush(stdout);
+        }
+    }
     const double elapsed = double(wall.nsecsElapsed()) / 1e9;
     const uint64_t bytes = window.recorder().bytesReceived() - bytesBefore;
     const uint32_t events = window.engine().nextIndex - eventsBefore;
