@@ -1,9 +1,11 @@
 #include "recorder/ProbeLibrary.h"
 
+#include "presentation/InstalledPlaces.h"
 #include "recorder/ModalMessage.h"
 #include "recorder/ProbeLibraryPath.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QSettings>
 
 namespace kavrin {
@@ -54,6 +56,11 @@ bool ProbeLibrary::load() {
                 return true;
         }
     }
+    // Last, where an installation puts it; the message keeps naming the places above.
+    const QString installedDir = installedLibraryDir(QFileInfo(executablePath_).absolutePath());
+    library_.setFileName(probeLibraryBeside(installedDir + QLatin1Char('/')));
+    if (library_.load())
+        return true;
     notify_(ErrorTitle, QStringLiteral("Target DLL ") + path + QStringLiteral(" not found !"));
     return false;
 }
