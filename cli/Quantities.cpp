@@ -36,10 +36,12 @@ std::optional<Quantity> parse(const QString& text, const std::array<Unit, N>& un
     return std::nullopt;
 }
 
+// Down to a nanosecond, or a hundredth of a hertz or a percent, whatever the unit.
 int decimalsOf(const Quantity& like) {
     if (like.unit.isEmpty())
         return 0;
-    return like.unit.endsWith(u's') ? 3 : 2;
+    const int finest = like.unit.endsWith(u's') ? 0 : 2;
+    return finest + int(std::lround(std::log10(like.scale)));
 }
 
 } // namespace

@@ -3,8 +3,8 @@
 # golden file (NAME.actual) and the difference is shown. UPDATE_GOLDEN=1 in the
 # environment rewrites the golden files instead.
 #
-# Variables: CLI, GEN, WORK, NAME, GEN_ARGS (list), CLI_ARGS (list; @FILE@ and @OUT@ are
-# replaced), GOLDEN (path, optional), EXIT (default 0), STDERR (regex, optional),
+# Variables: CLI, GEN, WORK, NAME, GEN_ARGS (list), GEN2_ARGS (list, optional: a second
+# recording), CLI_ARGS (list; @FILE@, @FILE2@ and @OUT@ are replaced), GOLDEN (path, optional), EXIT (default 0), STDERR (regex, optional),
 # TRUNCATE (bytes to keep of the recording, optional), SKIP (bytes to drop from its start,
 # optional), CORRUPT (offset from which 64 bytes are overwritten with 0xFF, which starts no
 # packet; optional), DELETE (offset at which 5 bytes are taken out; optional), INSERT (offset
@@ -21,6 +21,14 @@ if(GEN_ARGS)
                     ERROR_VARIABLE gen_error)
     if(NOT gen_status EQUAL 0)
         message(FATAL_ERROR "kavrin-gen failed: ${gen_error}")
+    endif()
+endif()
+set(second ${WORK}/${NAME}.2.KVDat)
+if(GEN2_ARGS)
+    execute_process(COMMAND ${GEN} ${GEN2_ARGS} ${second} RESULT_VARIABLE gen_status
+                    ERROR_VARIABLE gen_error)
+    if(NOT gen_status EQUAL 0)
+        message(FATAL_ERROR "kavrin-gen failed on the second recording: ${gen_error}")
     endif()
 endif()
 if(SKIP)
@@ -69,6 +77,7 @@ if(TRUNCATE)
 endif()
 
 list(TRANSFORM CLI_ARGS REPLACE "@FILE@" ${recording})
+list(TRANSFORM CLI_ARGS REPLACE "@FILE2@" ${second})
 list(TRANSFORM CLI_ARGS REPLACE "@OUT@" ${out})
 execute_process(COMMAND ${CLI} ${CLI_ARGS} WORKING_DIRECTORY ${WORK}
                 RESULT_VARIABLE status OUTPUT_VARIABLE stdout ERROR_VARIABLE stderr)
