@@ -5,15 +5,11 @@
 
 namespace kavrin {
 
-// Where an installation puts what a build places beside the programs: the executables are in
-// PREFIX/bin, the description files, samples and manual in PREFIX/share/kavrin and the probe
-// library in PREFIX/lib/kavrin. Found relative to the executable, so any prefix works.
+// Where an installation puts the description files, samples and manual that a build places
+// beside the programs: PREFIX/share/kavrin for programs in PREFIX/bin. Found relative to the
+// executable, so any prefix works. (The probe library's place is the recorder's business.)
 inline QString installedDataDir(const QString& applicationDir) {
     return QDir::cleanPath(applicationDir + QStringLiteral("/../share/kavrin"));
-}
-
-inline QString installedLibraryDir(const QString& applicationDir) {
-    return QDir::cleanPath(applicationDir + QStringLiteral("/../lib/kavrin"));
 }
 
 } // namespace kavrin

@@ -1,11 +1,9 @@
 #include "recorder/ProbeLibrary.h"
 
-#include "presentation/InstalledPlaces.h"
 #include "recorder/ModalMessage.h"
 #include "recorder/ProbeLibraryPath.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QSettings>
 
 namespace kavrin {
@@ -57,8 +55,7 @@ bool ProbeLibrary::load() {
         }
     }
     // Last, where an installation puts it; the message keeps naming the places above.
-    const QString installedDir = installedLibraryDir(QFileInfo(executablePath_).absolutePath());
-    library_.setFileName(probeLibraryBeside(installedDir + QLatin1Char('/')));
+    library_.setFileName(installedProbeLibrary(executablePath_));
     if (library_.load())
         return true;
     notify_(ErrorTitle, QStringLiteral("Target DLL ") + path + QStringLiteral(" not found !"));
