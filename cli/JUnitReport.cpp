@@ -8,6 +8,18 @@
 
 namespace kavrin::cli {
 
+namespace {
+
+// Names come from the target's stream; XML has no place for most control characters.
+QString xmlText(QString text) {
+    for (QChar& c : text)
+        if (c.unicode() < 0x20 && c != u'\t' && c != u'\n' && c != u'\r')
+            c = u'?';
+    return text;
+}
+
+} // namespace
+
 bool writeJUnitReport(const QString& path, const QString& recording,
                       const std::vector<RuleResult>& results, QString* error) {
     QSaveFile file(path);
@@ -29,12 +41,13 @@ bool writeJUnitReport(const QString& path, const QString& recording,
     for (const RuleResult& result : results) {
         xml.writeStartElement(QStringLiteral("testcase"));
         xml.writeAttribute(QStringLiteral("classname"), QStringLiteral("kavrin.check"));
-        xml.writeAttribute(QStringLiteral("name"), result.rule);
+        xml.writeAttribute(QStringLiteral("name"), xmlText(result.rule));
         if (!result.passed) {
             xml.writeStartElement(QStringLiteral("failure"));
             xml.writeAttribute(QStringLiteral("message"),
                                QStringLiteral("measured ") + result.measured);
-            xml.writeCharacters(result.rule + QStringLiteral(": measured ") + result.measured);
+            xml.writeCharacters(xmlText(result.rule) + QStringLiteral(": measured ") +
+                                result.measured);
             xml.writeEndElement();
         } else {
             xml.writeTextElement(QStringLiteral("system-out"),

@@ -207,7 +207,8 @@ TEST(CheckJUnit, ReportReadsBackWithEveryResult) {
     const QString path = dir.filePath("report.xml");
     const std::vector<RuleResult> results{{true, "--max-load Control=50%", "12.87%"},
                                           {false, "--max-run-time <&\"x\"=1us", "3.000us"},
-                                          {true, "--no-errors", "0"}};
+                                          {true, "--no-errors", "0"},
+                                          {true, QString("--max-load T\x01\x1f=5%"), "1.00%"}};
     QString error;
     ASSERT_TRUE(writeJUnitReport(path, "/some/where/rec.KVDat", results, &error))
         << error.toStdString();
@@ -220,7 +221,7 @@ TEST(CheckJUnit, ReportReadsBackWithEveryResult) {
     while (xml.readNextStartElement()) {
         if (xml.name() == u"testsuite") {
             EXPECT_EQ(xml.attributes().value("name"), u"kavrin-cli check rec.KVDat");
-            EXPECT_EQ(xml.attributes().value("tests"), u"3");
+            EXPECT_EQ(xml.attributes().value("tests"), u"4");
             EXPECT_EQ(xml.attributes().value("failures"), u"1");
             continue; // into its test cases
         }
@@ -233,8 +234,9 @@ TEST(CheckJUnit, ReportReadsBackWithEveryResult) {
         }
     }
     EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
-    EXPECT_EQ(cases,
-              QStringList({"--max-load Control=50%", "--max-run-time <&\"x\"=1us", "--no-errors"}));
+    // Control characters of a name do not break the XML.
+    EXPECT_EQ(cases, QStringList({"--max-load Control=50%", "--max-run-time <&\"x\"=1us",
+                                  "--no-errors", "--max-load T?\?=5%"}));
     EXPECT_EQ(failures, QStringList{"measured 3.000us"});
 
     EXPECT_FALSE(writeJUnitReport(dir.filePath("missing/report.xml"), "r", results, &error));
