@@ -100,6 +100,14 @@ private:
         return false;
     }
 
+    // The value of an option of `command`; none, with the error set, for another command or
+    // when the value is missing.
+    std::optional<QString> valueFor(const QString& option, Command command) {
+        if (!allowedFor(option, command))
+            return std::nullopt;
+        return value(option);
+    }
+
     bool option(const QString& arg) {
         CliOptions& options = result_.options;
         if (arg == QLatin1String("--resolution")) {
@@ -122,9 +130,7 @@ private:
             return allowedFor(arg, Command::Events);
         }
         if (arg == QLatin1String("--format")) {
-            if (!allowedFor(arg, Command::Export))
-                return false;
-            const std::optional<QString> name = value(arg);
+            const std::optional<QString> name = valueFor(arg, Command::Export);
             if (!name)
                 return false;
             if (*name == QLatin1String("csv"))
@@ -143,9 +149,7 @@ private:
         if (recordOption(arg) || checkOption(arg))
             return result_.error.isEmpty();
         if (arg == QLatin1String("--threshold")) {
-            if (!allowedFor(arg, Command::Diff))
-                return false;
-            const std::optional<QString> percent = value(arg);
+            const std::optional<QString> percent = valueFor(arg, Command::Diff);
             if (!percent)
                 return false;
             const std::optional<Quantity> parsed = parsePercent(*percent);
