@@ -4,12 +4,12 @@
 # environment rewrites the golden files instead.
 #
 # Variables: CLI, GEN, WORK, NAME, GEN_ARGS (list), GEN2_ARGS (list, optional: a second
-# recording), CLI_ARGS (list; @FILE@, @FILE2@ and @OUT@ are replaced), GOLDEN (path, optional), EXIT (default 0), STDERR (regex, optional),
-# TRUNCATE (bytes to keep of the recording, optional), SKIP (bytes to drop from its start,
-# optional), CORRUPT (offset from which 64 bytes are overwritten with 0xFF, which starts no
-# packet; optional), DELETE (offset at which 5 bytes are taken out; optional), INSERT (offset
-# at which 5 bytes 0x04 0x80 0x80 0x80 0x80 are put in; optional), NOISE (bytes of random
-# noise appended; optional).
+# recording), CLI_ARGS (list; @FILE@, @FILE2@ and @OUT@ are replaced), GOLDEN (path,
+# optional), EXIT (default 0), STDERR (regex, optional), TRUNCATE (bytes to keep of the
+# recording, optional), SKIP (bytes to drop from its start, optional), CORRUPT (offset from
+# which 64 bytes are overwritten with 0xFF, which starts no packet; optional), DELETE (offset
+# at which 5 bytes are taken out; optional), INSERT (offset at which 5 bytes 0x04 0x80 0x80
+# 0x80 0x80 are put in; optional), NOISE (bytes of random noise appended; optional).
 
 file(MAKE_DIRECTORY ${WORK})
 set(recording ${WORK}/${NAME}.KVDat)
