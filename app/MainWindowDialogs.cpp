@@ -3,6 +3,7 @@
 
 #include "app/AnnoyingDialog.h"
 #include "app/GoToSelection.h"
+#include "presentation/InstalledPlaces.h"
 #include "presentation/models/EventModel.h"
 #include "views/EventView.h"
 
@@ -97,8 +98,8 @@ void KavrinMainWindow::showOverflowExplanation() {
 // Beside the program, else where an installation puts it.
 QString KavrinMainWindow::manualPath() const {
     for (const QString& folder :
-         {QStringLiteral("/Doc/"), QStringLiteral("/../share/kavrin/Doc/")}) {
-        const QFileInfo manual(options_.applicationDir + folder + ManualName);
+         {options_.applicationDir, installedDataDir(options_.applicationDir)}) {
+        const QFileInfo manual(folder + QStringLiteral("/Doc/") + ManualName);
         if (manual.exists())
             return QDir::cleanPath(manual.absoluteFilePath());
     }

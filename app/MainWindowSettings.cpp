@@ -2,6 +2,7 @@
 #include "app/KavrinMainWindow.h"
 
 #include "app/PaneWidget.h"
+#include "presentation/InstalledPlaces.h"
 #include "presentation/models/EventModel.h"
 #include "views/TimeView.h"
 
@@ -21,10 +22,16 @@ constexpr std::array<const char*, 4> SampleNames{"ControlLoop", "BusySystem", "A
 QStringList KavrinMainWindow::existingSamples() const {
     QStringList samples;
     for (const char* name : SampleNames) {
-        const QFileInfo file(options_.applicationDir + QStringLiteral("/Sample/") +
-                             QLatin1String(name) + QStringLiteral(".KVDat"));
-        if (file.exists())
-            samples.append(file.canonicalFilePath());
+        const QString file = QStringLiteral("/Sample/") + QLatin1String(name) + ".KVDat";
+        // Beside the program, else where an installation puts it.
+        for (const QString& folder :
+             {options_.applicationDir, installedDataDir(options_.applicationDir)}) {
+            const QFileInfo sample(folder + file);
+            if (sample.exists()) {
+                samples.append(sample.canonicalFilePath());
+                break;
+            }
+        }
     }
     return samples;
 }

@@ -1,93 +1,11 @@
 #include "cli/CliOptions.h"
 
+#include "cli/CliHelpTexts.h"
 #include "recorder/ConnectionFields.h"
 
 namespace kavrin::cli {
 
 namespace {
-
-const char* const Overview =
-    "usage: kavrin-cli COMMAND FILE [OPTIONS]\n"
-    "\n"
-    "Opens a recording as the main window does (analysis pass, load pass) and prints it.\n"
-    "\n"
-    "commands:\n"
-    "  events FILE    one line per event of the window: #, Timestamp, Context, Event, Detail\n"
-    "  contexts FILE  one line per row of the contexts list\n"
-    "  info FILE      one line per row of the system information: Group/Row, value\n"
-    "  export FILE --format csv|json|chrome OUT\n"
-    "                 every event of the recording into OUT\n"
-    "  record OUT     records from the target through the probe library into OUT\n"
-    "  help [COMMAND] this text, or the help of one command\n"
-    "\n"
-    "options of every command:\n"
-    "  --resolution 6|7|8|9  decimal places of seconds in times (default 7)\n"
-    "\n"
-    "Fields are separated by one TAB; backslash, TAB, CR and LF in texts are written as\n"
-    "\\\\, \\t, \\r and \\n. Exit status: 0 success (also when the stream breaks off: stderr\n"
-    "says where), 1 usage error, 2 the file cannot be opened or read (record: OUT cannot be\n"
-    "written), 3 no recording started, 4 a recording ended by a fault.\n";
-
-const char* const EventsHelp =
-    "usage: kavrin-cli events FILE [--first N] [--count N] [--resolution 6|7|8|9] [--system-time]\n"
-    "\n"
-    "Prints the events of the window as the event list shows them, one per line:\n"
-    "#, Timestamp, Context, Event and Detail joined by TAB.\n"
-    "\n"
-    "  --first N      start at the first stored event whose index (0-based) is N or more,\n"
-    "                 moving the window as needed; without it, the first window\n"
-    "  --count N      print at most N events (moving the window on as needed)\n"
-    "  --resolution D decimal places of seconds in times, 6 to 9 (default 7)\n"
-    "  --system-time  timestamps since the start of the recording\n";
-
-const char* const ContextsHelp =
-    "usage: kavrin-cli contexts FILE [--resolution 6|7|8|9]\n"
-    "\n"
-    "Prints the contexts list once the file is open: one line per row, its 15 texts\n"
-    "joined by TAB, in list order.\n";
-
-const char* const InfoHelp =
-    "usage: kavrin-cli info FILE [--resolution 6|7|8|9]\n"
-    "\n"
-    "Prints the system information once the file is open: one line per value row,\n"
-    "Group/Row, TAB, value; overflow rows as ZTX/Overflows/#N.\n";
-
-const char* const RecordHelp =
-    "usage: kavrin-cli record OUT [--duration SECONDS] [--events N] [--device NAME]\n"
-    "         [--interface JTAG|SWD] [--speed KHZ] [--usb SERIAL | --ip HOST[:PORT]]\n"
-    "         [--address HEX | --search RANGES] [--title T] [--author A] [--description D]\n"
-    "\n"
-    "Records from the target through the probe library as the window's recording does,\n"
-    "until the duration or the event count is reached or SIGINT or SIGTERM arrives (a clean\n"
-    "stop that keeps every byte received), then writes OUT as a data file: the header with\n"
-    "title, author and description, then the stream. The user's settings are not read.\n"
-    "\n"
-    "  --duration SECONDS  stop after this long (decimals allowed)\n"
-    "  --events N          stop once N events were recorded\n"
-    "  --device NAME       target device (default: the probe library's first device)\n"
-    "  --interface I       JTAG or SWD (default SWD)\n"
-    "  --speed KHZ         interface speed (default 8000)\n"
-    "  --usb SERIAL        the USB probe with this serial number (default: any USB probe)\n"
-    "  --ip HOST[:PORT]    a network probe: a GDB remote server (default port 3333)\n"
-    "  --address HEX       the control block's exact address\n"
-    "  --search RANGES     where to search for the control block: start size[, start size]\n"
-    "                      (default: the device's RAM)\n"
-    "\n"
-    "stdout stays empty; stderr shows the progress on a terminal and the summary line\n"
-    "\"Recorded N events, B bytes in S s, D events dropped by the target\".\n"
-    "Exit status: 0 recorded, 1 usage error, 2 OUT cannot be written, 3 no recording\n"
-    "started (stderr says why; no file is written), 4 the recording started but ended by a\n"
-    "fault (OUT holds everything received; stderr says why).\n";
-
-const char* const ExportHelp =
-    "usage: kavrin-cli export FILE --format csv|json|chrome [--resolution 6|7|8|9] OUT\n"
-    "\n"
-    "Writes every event of the recording to OUT, moving the window through the whole file\n"
-    "with bounded memory.\n"
-    "  csv     a header line, then #, Timestamp, Context, Event, Detail per event\n"
-    "  json    an array of objects with index, ticks and the five texts\n"
-    "  chrome  Chrome trace-event JSON: one track per context, a complete event per run of\n"
-    "          a context, instant events for API calls and log messages\n";
 
 std::optional<uint32_t> parseNumber(const QString& text) {
     bool ok = false;
@@ -106,6 +24,10 @@ std::optional<Command> commandNamed(const QString& name) {
         return Command::Info;
     if (name == QLatin1String("export"))
         return Command::Export;
+    if (name == QLatin1String("check"))
+        return Command::Check;
+    if (name == QLatin1String("diff"))
+        return Command::Diff;
     if (name == QLatin1String("record"))
         return Command::Record;
     if (name == QLatin1String("help") || name == QLatin1String("--help") ||
@@ -178,6 +100,14 @@ private:
         return false;
     }
 
+    // The value of an option of `command`; none, with the error set, for another command or
+    // when the value is missing.
+    std::optional<QString> valueFor(const QString& option, Command command) {
+        if (!allowedFor(option, command))
+            return std::nullopt;
+        return value(option);
+    }
+
     bool option(const QString& arg) {
         CliOptions& options = result_.options;
         if (arg == QLatin1String("--resolution")) {
@@ -200,9 +130,7 @@ private:
             return allowedFor(arg, Command::Events);
         }
         if (arg == QLatin1String("--format")) {
-            if (!allowedFor(arg, Command::Export))
-                return false;
-            const std::optional<QString> name = value(arg);
+            const std::optional<QString> name = valueFor(arg, Command::Export);
             if (!name)
                 return false;
             if (*name == QLatin1String("csv"))
@@ -218,8 +146,21 @@ private:
             formatGiven_ = true;
             return true;
         }
-        if (recordOption(arg))
+        if (recordOption(arg) || checkOption(arg))
             return result_.error.isEmpty();
+        if (arg == QLatin1String("--threshold")) {
+            const std::optional<QString> percent = valueFor(arg, Command::Diff);
+            if (!percent)
+                return false;
+            const std::optional<Quantity> parsed = parsePercent(*percent);
+            if (!parsed)
+                result_.error = QStringLiteral("--threshold: \"%1\" is not a percentage such as "
+                                               "10 or 2.5%")
+                                    .arg(*percent);
+            else
+                options.threshold = parsed->value;
+            return parsed.has_value();
+        }
         result_.error = QStringLiteral("unknown option %1").arg(arg);
         return false;
     }
@@ -297,6 +238,27 @@ private:
         return true;
     }
 
+    // The rules of check and --junit; false when `arg` is none of them. A problem is left in
+    // the error.
+    bool checkOption(const QString& arg) {
+        bool takesValue = false;
+        const bool rule = isRuleOption(arg, &takesValue);
+        if (!rule && arg != QLatin1String("--junit"))
+            return false;
+        if (!allowedFor(arg, Command::Check))
+            return true;
+        if (!rule) {
+            text(arg, result_.options.junit);
+            return true;
+        }
+        const std::optional<QString> given = takesValue ? value(arg) : QString();
+        if (!given)
+            return true;
+        if (const std::optional<Rule> parsed = parseRule(arg, *given, &result_.error))
+            result_.options.rules.push_back(*parsed);
+        return true;
+    }
+
     ParseResult finish(const QStringList& positional) {
         CliOptions& options = result_.options;
         if (options.command == Command::Record) {
@@ -307,17 +269,24 @@ private:
             options.output = positional[0];
             return result_;
         }
-        const qsizetype wanted = options.command == Command::Export ? 2 : 1;
+        const bool twoFiles =
+            options.command == Command::Export || options.command == Command::Diff;
+        const qsizetype wanted = twoFiles ? 2 : 1;
         if (positional.isEmpty())
             return fail(QStringLiteral("no recording file given"));
         if (positional.size() < wanted)
-            return fail(QStringLiteral("no output file given"));
+            return fail(options.command == Command::Diff
+                            ? QStringLiteral("diff needs two recordings")
+                            : QStringLiteral("no output file given"));
         if (positional.size() > wanted)
             return fail(QStringLiteral("unexpected argument \"%1\"").arg(positional[wanted]));
         if (options.command == Command::Export && !formatGiven_)
             return fail(QStringLiteral("export needs --format csv|json|chrome"));
+        if (options.command == Command::Check && options.rules.empty())
+            return fail(QStringLiteral("check needs at least one rule"));
         options.file = positional[0];
-        options.output = positional.value(1);
+        (options.command == Command::Diff ? options.secondFile : options.output) =
+            positional.value(1);
         return result_;
     }
 
@@ -334,22 +303,10 @@ ParseResult parseArguments(const QStringList& arguments) {
 }
 
 QString helpText(const QString& topic) {
-    const std::optional<Command> command = commandNamed(topic);
-    switch (command.value_or(Command::Help)) {
-    case Command::Events:
-        return QLatin1String(EventsHelp);
-    case Command::Contexts:
-        return QLatin1String(ContextsHelp);
-    case Command::Info:
-        return QLatin1String(InfoHelp);
-    case Command::Export:
-        return QLatin1String(ExportHelp);
-    case Command::Record:
-        return QLatin1String(RecordHelp);
-    case Command::Help:
-        break;
-    }
-    return QLatin1String(Overview);
+    for (const help::Topic& known : help::Topics)
+        if (topic == QLatin1String(known.name))
+            return QString::fromUtf8(known.text);
+    return QString::fromUtf8(help::Topics[0].text);
 }
 
 } // namespace kavrin::cli

@@ -1,14 +1,17 @@
 #pragma once
 
+#include "cli/Rules.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace kavrin::cli {
 
-enum class Command { Events, Contexts, Info, Export, Record, Help };
+enum class Command { Events, Contexts, Info, Export, Check, Diff, Record, Help };
 enum class ExportFormat { Csv, Json, Chrome };
 
 // What `record` was told; unset values are the program's defaults.
@@ -38,6 +41,10 @@ struct CliOptions {
     ExportFormat format = ExportFormat::Csv;
     QString output;
     RecordOptions record;
+    std::vector<Rule> rules;         // check
+    QString junit;                   // check: the JUnit report's path
+    QString secondFile;              // diff: B
+    std::optional<double> threshold; // diff: percent
 };
 
 struct ParseResult {

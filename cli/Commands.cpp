@@ -1,5 +1,8 @@
 #include "cli/Commands.h"
 
+#include "cli/CheckCommand.h"
+#include "cli/DiffCommand.h"
+#include "cli/EventWalk.h"
 #include "cli/Exporters.h"
 #include "cli/RecordCommand.h"
 #include "cli/Recording.h"
@@ -15,35 +18,6 @@ namespace {
 
 void complain(std::FILE* messages, const QString& text) {
     std::fprintf(messages, "kavrin-cli: %s\n", text.toUtf8().constData());
-}
-
-// The first stored event whose index is `index` or more.
-const EventNode* storedFrom(const EventStore& store, uint32_t index) {
-    const EventNode* node = store.last();
-    if (!node || node->record.index < index)
-        return nullptr;
-    // New events arrive at the end of the window: search from there.
-    while (node->previous && node->previous->record.index >= index)
-        node = node->previous;
-    return node;
-}
-
-// Calls `visit` for up to `limit` stored events from index `from`, moving the window on when
-// `moveOn` is set.
-template <class Visit>
-void forEachEvent(Recording& recording, uint32_t from, uint32_t limit, bool moveOn, Visit visit) {
-    if (limit == 0 || !recording.moveTo(from))
-        return;
-    const EventStore& store = recording.engine().store;
-    uint32_t visited = 0;
-    uint32_t next = from;
-    do {
-        for (const EventNode* node = storedFrom(store, next); node && visited < limit;
-             node = node->next, ++visited) {
-            visit(*node);
-            next = node->record.index + 1;
-        }
-    } while (visited < limit && moveOn && next != 0 && recording.stepForward());
 }
 
 int printEvents(Recording& recording, const CliOptions& options, std::FILE* out) {
@@ -82,12 +56,10 @@ int exportEvents(Recording& recording, const CliOptions& options, std::FILE* mes
     }
     const std::unique_ptr<EventExporter> exporter = makeExporter(options.format, recording, out);
     exporter->begin();
-    recording.rewind();
-    forEachEvent(recording, 0, std::numeric_limits<uint32_t>::max(), true,
-                 [&](const EventNode& node) {
-                     exporter->event(node, EventRowTexts(node, recording.engine().tracker,
-                                                         recording.presentation()));
-                 });
+    forEveryEvent(recording, [&](const EventNode& node) {
+        exporter->event(node,
+                        EventRowTexts(node, recording.engine().tracker, recording.presentation()));
+    });
     exporter->end();
     const bool written = !std::ferror(out);
     if (std::fclose(out) != 0 || !written) {
@@ -124,6 +96,12 @@ int runCommand(const CliOptions& options, std::FILE* out, std::FILE* messages) {
         break;
     case Command::Export:
         status = exportEvents(recording, options, messages);
+        break;
+    case Command::Check:
+        status = checkRecording(recording, options, out, messages);
+        break;
+    case Command::Diff:
+        status = diffRecordings(recording, options, out, messages);
         break;
     case Command::Record:
     case Command::Help:

@@ -13,6 +13,7 @@ enum ExitStatus {
     ExitCannotWrite = 2,
     ExitNotRecorded = 3,    // record: no recording started
     ExitRecordingFault = 4, // record: it started but ended by a fault
+    ExitFailed = 5,         // check: a rule failed; diff: a change above the threshold
 };
 
 // Runs one command; output to `out`, log lines and problems to `messages`.

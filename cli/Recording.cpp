@@ -20,8 +20,11 @@ Recording::Recording(int resolution, bool systemTime, std::FILE* messages)
     QObject::connect(&controller_, &LoadController::logInfo,
                      [this](const QString& line) { log_.message(line); });
     QObject::connect(&controller_, &LoadController::propertiesRead, [this] { showProperties(); });
-    QObject::connect(&controller_, &LoadController::updateStatsRequested,
-                     [this] { refreshStatistics(); });
+    // Requested once, when the analysis pass is done and before its figures are reset.
+    QObject::connect(&controller_, &LoadController::updateStatsRequested, [this] {
+        refreshStatistics();
+        analysed_ = captureFigures(engine_, presentation_);
+    });
     QObject::connect(&controller_, &LoadController::progressStarted,
                      [this](const QString& label, uint, uint) { progress_->start(label); });
     QObject::connect(&controller_, &LoadController::progressChanged,

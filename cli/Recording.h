@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/Figures.h"
 #include "engine/RecordingEngine.h"
 #include "files/FileLoadWorker.h"
 #include "files/LoadController.h"
@@ -45,6 +46,9 @@ public:
     // The file could not be read to its end.
     QString readErrorText() const;
 
+    // The figures of the whole recording, as the analysis pass left them.
+    const RecordingFigures& analysedFigures() const { return analysed_; }
+
     const RecordingEngine& engine() const { return engine_; }
     const Presentation& presentation() const { return presentation_; }
 
@@ -61,6 +65,7 @@ private:
     LoadController controller_{session_, properties_};
     FileLoadWorker worker_{session_};
     std::unique_ptr<ProgressLine> progress_;
+    RecordingFigures analysed_;
 };
 
 } // namespace kavrin::cli

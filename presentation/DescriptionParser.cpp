@@ -1,6 +1,7 @@
 #include "presentation/DescriptionParser.h"
 
 #include "presentation/DescriptionLine.h"
+#include "presentation/InstalledPlaces.h"
 #include "presentation/SystemInfoTable.h"
 
 #include <QFile>
@@ -144,9 +145,13 @@ void ParseModuleDescription(DescriptionEnvironment& env, const QString& text,
 }
 
 void LoadDescriptionFile(DescriptionEnvironment& env, const QString& path, uint32_t eventOffset) {
+    // The current directory, beside the program, then where an installation puts the files.
     QString found = path;
     if (!QFileInfo::exists(found)) {
         found = env.applicationDir + u'/' + path;
+        const QString installed = installedDataDir(env.applicationDir) + u'/' + path;
+        if (!QFileInfo::exists(found) && QFileInfo::exists(installed))
+            found = installed;
         if (!QFileInfo::exists(found)) {
             env.log.warning(QStringLiteral("Module description %1 not found.").arg(found));
             return;

@@ -54,6 +54,10 @@ bool ProbeLibrary::load() {
                 return true;
         }
     }
+    // Last, where an installation puts it; the message keeps naming the places above.
+    library_.setFileName(installedProbeLibrary(executablePath_));
+    if (library_.load())
+        return true;
     notify_(ErrorTitle, QStringLiteral("Target DLL ") + path + QStringLiteral(" not found !"));
     return false;
 }

@@ -1,5 +1,8 @@
 #include "recorder/ProbeLibraryPath.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 namespace kavrin {
 
 namespace {
@@ -56,6 +59,12 @@ QString joinPath(const QString& drive, const QString& directory, const QString& 
 QString probeLibraryBeside(const QString& path) {
     const SplitPath parts = splitPath(path);
     return joinPath(parts.drive, parts.directory, LibraryName, LibraryExtension);
+}
+
+QString installedProbeLibrary(const QString& executablePath) {
+    const QString folder = QFileInfo(executablePath).absolutePath();
+    return QDir::cleanPath(folder + QStringLiteral("/../lib/kavrin/")) + Separator + LibraryName +
+           QLatin1Char('.') + LibraryExtension;
 }
 
 } // namespace kavrin

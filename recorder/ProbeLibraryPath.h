@@ -18,5 +18,8 @@ QString joinPath(const QString& drive, const QString& directory, const QString& 
                  const QString& extension);
 // The probe library in the folder part of `path`: its last component is replaced.
 QString probeLibraryBeside(const QString& path);
+// Where an installation puts the probe library for the program `executablePath`:
+// PREFIX/lib/kavrin for programs in PREFIX/bin.
+QString installedProbeLibrary(const QString& executablePath);
 
 } // namespace kavrin

@@ -16,6 +16,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -102,6 +103,7 @@ private slots:
     void recordingPropertiesAcceptAndCancel();
     void contextsListDoubleClickSelectsTheNextRun();
     void manualOpensOrSaysWhyNot();
+    void installedManualAndSamplesAreFound();
     void theProgramsOwnDialogsOpen();
     void aboutOverflowsExplainsFromTheSummary();
 
@@ -683,6 +685,24 @@ void CommandsTest::manualOpensOrSaysWhyNot() {
     QVERIFY(without.log->opened.isEmpty());
     QCOMPARE(without.log->messages.size(), 1);
     QVERIFY(without.log->messages.last().contains(QStringLiteral("is missing")));
+}
+
+// PREFIX/bin/kavrin finds what an installation put in PREFIX/share/kavrin.
+void CommandsTest::installedManualAndSamplesAreFound() {
+    QTemporaryDir prefix;
+    QDir folder(prefix.path());
+    QVERIFY(folder.mkpath(QStringLiteral("bin")) &&
+            folder.mkpath(QStringLiteral("share/kavrin/Doc")) &&
+            folder.mkpath(QStringLiteral("share/kavrin/Sample")));
+    const QString manual = prefix.path() + QStringLiteral("/share/kavrin/Doc/Manual_Kavrin.pdf");
+    const QString sample = prefix.path() + QStringLiteral("/share/kavrin/Sample/Overflows.KVDat");
+    QVERIFY(QFile::copy(binDir() + QStringLiteral("/Doc/Manual_Kavrin.pdf"), manual));
+    QVERIFY(QFile::copy(binDir() + QStringLiteral("/Sample/Overflows.KVDat"), sample));
+
+    WindowFixture installed({}, {}, {}, prefix.path() + QStringLiteral("/bin"));
+    installed.window->openManual();
+    QCOMPARE(installed.log->opened, QStringList{manual});
+    QCOMPARE(installed.window->sampleFiles(), QStringList{QFileInfo(sample).canonicalFilePath()});
 }
 
 void CommandsTest::theProgramsOwnDialogsOpen() {

@@ -3,25 +3,33 @@
 # golden file (NAME.actual) and the difference is shown. UPDATE_GOLDEN=1 in the
 # environment rewrites the golden files instead.
 #
-# Variables: CLI, GEN, WORK, NAME, GEN_ARGS (list), CLI_ARGS (list; @FILE@ and @OUT@ are
-# replaced), GOLDEN (path, optional), EXIT (default 0), STDERR (regex, optional),
-# TRUNCATE (bytes to keep of the recording, optional), SKIP (bytes to drop from its start,
-# optional), CORRUPT (offset from which 64 bytes are overwritten with 0xFF, which starts no
-# packet; optional), DELETE (offset at which 5 bytes are taken out; optional), INSERT (offset
-# at which 5 bytes 0x04 0x80 0x80 0x80 0x80 are put in; optional), NOISE (bytes of random
-# noise appended; optional).
+# Variables: CLI, GEN, WORK, NAME, GEN_ARGS (list), GEN2_ARGS (list, optional: a second
+# recording), CLI_ARGS (list; @FILE@, @FILE2@ and @OUT@ are replaced), GOLDEN (path,
+# optional), EXIT (default 0), STDERR (regex, optional), TRUNCATE (bytes to keep of the
+# recording, optional), SKIP (bytes to drop from its start, optional), CORRUPT (offset from
+# which 64 bytes are overwritten with 0xFF, which starts no packet; optional), DELETE (offset
+# at which 5 bytes are taken out; optional), INSERT (offset at which 5 bytes 0x04 0x80 0x80
+# 0x80 0x80 are put in; optional), NOISE (bytes of random noise appended; optional).
 
 file(MAKE_DIRECTORY ${WORK})
 set(recording ${WORK}/${NAME}.KVDat)
 set(out ${WORK}/${NAME}.out)
 file(REMOVE ${out})
 
-if(GEN_ARGS)
-    execute_process(COMMAND ${GEN} ${GEN_ARGS} ${recording} RESULT_VARIABLE gen_status
+function(generate arguments output)
+    execute_process(COMMAND ${GEN} ${arguments} ${output} RESULT_VARIABLE gen_status
                     ERROR_VARIABLE gen_error)
     if(NOT gen_status EQUAL 0)
-        message(FATAL_ERROR "kavrin-gen failed: ${gen_error}")
+        message(FATAL_ERROR "kavrin-gen failed on ${output}: ${gen_error}")
     endif()
+endfunction()
+
+set(second ${WORK}/${NAME}.2.KVDat)
+if(GEN_ARGS)
+    generate("${GEN_ARGS}" ${recording})
+endif()
+if(GEN2_ARGS)
+    generate("${GEN2_ARGS}" ${second})
 endif()
 if(SKIP)
     math(EXPR first "${SKIP} + 1")
@@ -69,6 +77,7 @@ if(TRUNCATE)
 endif()
 
 list(TRANSFORM CLI_ARGS REPLACE "@FILE@" ${recording})
+list(TRANSFORM CLI_ARGS REPLACE "@FILE2@" ${second})
 list(TRANSFORM CLI_ARGS REPLACE "@OUT@" ${out})
 execute_process(COMMAND ${CLI} ${CLI_ARGS} WORKING_DIRECTORY ${WORK}
                 RESULT_VARIABLE status OUTPUT_VARIABLE stdout ERROR_VARIABLE stderr)

@@ -1,6 +1,7 @@
 #include "cli/Commands.h"
 #include "cli/Exporters.h"
 #include "cli/TextFields.h"
+#include "tests/cli/CliRun.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -8,7 +9,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -17,46 +17,7 @@
 #include <map>
 
 using namespace kavrin::cli;
-
-namespace {
-
-QString generate(const QTemporaryDir& dir, uint32_t events) {
-    const QString path = dir.filePath(QStringLiteral("rec%1.KVDat").arg(events));
-    QProcess gen;
-    gen.start(QStringLiteral(KAVRIN_GEN), {QStringLiteral("--events"), QString::number(events),
-                                           QStringLiteral("--seed"), QStringLiteral("11"), path});
-    EXPECT_TRUE(gen.waitForFinished(120'000));
-    EXPECT_EQ(gen.exitCode(), 0);
-    return path;
-}
-
-// Runs a command with stdout and stderr captured.
-struct CommandRun {
-    int status = -1;
-    QByteArray out;
-    QByteArray messages;
-};
-
-CommandRun run(const QStringList& arguments) {
-    const ParseResult parsed = parseArguments(arguments);
-    EXPECT_TRUE(parsed.error.isEmpty()) << parsed.error.toStdString();
-    std::FILE* out = std::tmpfile();
-    std::FILE* messages = std::tmpfile();
-    CommandRun result;
-    result.status = runCommand(parsed.options, out, messages);
-    for (auto [file, bytes] :
-         {std::pair{out, &result.out}, std::pair{messages, &result.messages}}) {
-        std::fflush(file);
-        std::rewind(file);
-        char buffer[65536];
-        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
-            bytes->append(buffer, qsizetype(n));
-        std::fclose(file);
-    }
-    return result;
-}
-
-} // namespace
+using namespace kavrin::cli::test;
 
 TEST(Export, WalksEveryWindowOfALongRecordingOnce) {
     QTemporaryDir dir;

@@ -125,6 +125,21 @@ TEST_F(DescriptionParserTest, EachFileIsReadOncePerReset) {
     EXPECT_EQ(apiName(50), "second");
 }
 
+TEST_F(DescriptionParserTest, InstalledFilesComeAfterThoseBesideTheProgram) {
+    // PREFIX/bin/kavrin finds PREFIX/share/kavrin/Description.
+    const QString prefix = appDir.path();
+    ASSERT_TRUE(QDir(prefix).mkpath("bin/Description"));
+    ASSERT_TRUE(QDir(prefix).mkpath("share/kavrin/Description"));
+    env.applicationDir = prefix + "/bin";
+    writeFile(prefix + "/share/kavrin/Description/KAVRIN_Installed.txt", "61 installed\n");
+    writeFile(prefix + "/share/kavrin/Description/KAVRIN_Both.txt", "62 installed\n");
+    writeFile(prefix + "/bin/Description/KAVRIN_Both.txt", "62 beside\n");
+    ParseModuleDescription(env, "M=Installed,M=Both", 0);
+    EXPECT_EQ(apiName(61), "installed");
+    EXPECT_EQ(apiName(62), "beside");
+    EXPECT_TRUE(logLines.isEmpty()) << logLines.join('\n').toStdString();
+}
+
 TEST_F(DescriptionParserTest, FallsBackToTheApplicationDirectoryThenWarns) {
     QDir(appDir.path()).mkdir("Description");
     writeFile(appDir.path() + "/Description/KAVRIN_Beside.txt", "60 beside\n");

@@ -55,6 +55,7 @@ private slots:
     void splitsAndJoinsPaths_data();
     void splitsAndJoinsPaths();
     void libraryBesideTheExecutableWins();
+    void installedLibraryComesLast();
     void installPathNamesTheFolderOrItsLastComponentIsReplaced();
     void missingLibraryIsReportedOnEveryCall();
     void missingFunctionIsReportedOnEveryCallOthersWork();
@@ -140,6 +141,21 @@ void ProbeBindingTest::libraryBesideTheExecutableWins() {
     QCOMPARE(binding.library.VANTARARM_Connect(), 42);
     QCOMPARE(binding.library.fileName(), beside.filePath("libVantarARM.so"));
     QCOMPARE(binding.installPathReads, 0);
+    QVERIFY(binding.messages.isEmpty());
+}
+
+// PREFIX/bin/kavrin finds PREFIX/lib/kavrin/libVantarARM.so after the places above.
+void ProbeBindingTest::installedLibraryComesLast() {
+    QTemporaryDir prefix;
+    QTemporaryDir empty;
+    QVERIFY(QDir(prefix.path()).mkpath("bin") && QDir(prefix.path()).mkpath("lib/kavrin"));
+    const QString executable = prefix.path() + "/bin/kavrin";
+    QCOMPARE(installedProbeLibrary(executable), prefix.path() + "/lib/kavrin/libVantarARM.so");
+    placeLibrary(prefix.path() + "/lib/kavrin");
+    Binding binding(executable, empty.path() + "/");
+    QCOMPARE(binding.library.VANTARARM_Connect(), 42);
+    QCOMPARE(binding.library.fileName(), prefix.path() + "/lib/kavrin/libVantarARM.so");
+    QCOMPARE(binding.installPathReads, 1);
     QVERIFY(binding.messages.isEmpty());
 }
 
