@@ -59,6 +59,8 @@ struct StartupOptions {
     QString applicationDir; // Sample/, Doc/ and Description/ lie here
     QString startupFile;    // named on the command line
     ConnectionSettings connection;
+    // Benchmarks: the program ends once the first load pass is done, before its summary.
+    bool quitAfterLoad = false;
 };
 
 // Where the window asks the user. Tests replace these; the defaults show dialogs.

@@ -15,6 +15,7 @@
 #include "views/TimeView.h"
 #include "views/ZoomLevels.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QProgressDialog>
 #include <QStatusBar>
@@ -164,6 +165,10 @@ void KavrinMainWindow::passFinished(LoadController::Pass pass, uint first, uint 
             eventView_->setCurrentIndex(eventModel_->index(0, 0));
     }
     endPasses();
+    if (options_.quitAfterLoad && pass == LoadController::Pass::Load) {
+        QCoreApplication::exit(0);
+        return;
+    }
     showLoadSummary(pass, first, last);
 }
 

@@ -9,6 +9,8 @@ int main(int argc, char** argv) {
     options.applicationDir = QCoreApplication::applicationDirPath();
     options.startupFile =
         kavrin::parseCommandLine(QCoreApplication::arguments(), options.connection);
+    // Set by bench/files/open_10m to time the open of a recording.
+    options.quitAfterLoad = qEnvironmentVariableIsSet("KAVRIN_QUIT_AFTER_LOAD");
     kavrin::KavrinMainWindow window(std::move(options));
     QObject::connect(&application, &QGuiApplication::lastWindowClosed, &application,
                      &QCoreApplication::quit);

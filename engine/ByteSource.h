@@ -15,6 +15,15 @@ concept ByteSource = requires(S source) {
     { source.position() } -> std::convertible_to<uint32_t>;
 };
 
+// A source that can also show the bytes it holds from the read position on, so that the
+// decoder reads whole packets without a check per byte.
+template <class S>
+concept ContiguousByteSource = ByteSource<S> && requires(S source, uint32_t n) {
+    { source.contiguousData() } -> std::convertible_to<const uint8_t*>;
+    { source.contiguousSize() } -> std::convertible_to<size_t>;
+    source.skip(n);
+};
+
 // Bytes held in memory, with the stream offset of the first one. Reading past the end
 // yields 0 bytes, leaves the position at the end and is reported by overrun().
 class MemorySource {
@@ -31,6 +40,10 @@ public:
     }
     bool overrun() const { return overrun_; }
     uint32_t position() const { return start_ + uint32_t(pos_); }
+    const uint8_t* contiguousData() const { return data_ + pos_; }
+    size_t contiguousSize() const { return size_ - pos_; }
+    // Moves on by n of the contiguous bytes.
+    void skip(uint32_t n) { pos_ += n; }
     size_t consumed() const { return pos_; }
 
 private:

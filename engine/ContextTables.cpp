@@ -22,38 +22,27 @@ void ContextInfo::resetRunStatistics() {
     runCount = 0;
 }
 
-ContextInfo& ContextTable::operator[](uint32_t id) {
-    if (cached_ && cachedId_ == id)
-        return *cached_;
+ContextInfo* ContextTable::lookUpAndCache(uint32_t id) const {
     auto found = index_.find(id);
-    ContextInfo* info;
-    if (found != index_.end()) {
-        info = found->second;
-    } else {
-        entries_.push_back({id, std::make_unique<ContextInfo>()});
-        info = entries_.back().info.get();
-        index_.emplace(id, info);
-        changed = true;
-    }
-    cachedId_ = id;
-    cached_ = info;
+    if (found == index_.end())
+        return nullptr;
+    cacheEntry(id) = {id, found->second};
+    return found->second;
+}
+
+ContextInfo& ContextTable::add(uint32_t id) {
+    entries_.push_back({id, std::make_unique<ContextInfo>()});
+    ContextInfo* info = entries_.back().info.get();
+    index_.emplace(id, info);
+    changed = true;
+    cacheEntry(id) = {id, info};
     return *info;
-}
-
-ContextInfo* ContextTable::find(uint32_t id) {
-    auto found = index_.find(id);
-    return found == index_.end() ? nullptr : found->second;
-}
-
-const ContextInfo* ContextTable::find(uint32_t id) const {
-    auto found = index_.find(id);
-    return found == index_.end() ? nullptr : found->second;
 }
 
 void ContextTable::clear() {
     index_.clear();
     entries_.clear();
-    cached_ = nullptr;
+    cache_ = {};
     changed = true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "engine/ContextInfo.h"
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -15,9 +16,12 @@ namespace kavrin {
 // Entries never move, so references stay valid until clear().
 class ContextTable {
 public:
-    ContextInfo& operator[](uint32_t id);
-    ContextInfo* find(uint32_t id);
-    const ContextInfo* find(uint32_t id) const;
+    ContextInfo& operator[](uint32_t id) {
+        ContextInfo* info = lookUp(id);
+        return info ? *info : add(id);
+    }
+    ContextInfo* find(uint32_t id) { return lookUp(id); }
+    const ContextInfo* find(uint32_t id) const { return lookUp(id); }
     bool contains(uint32_t id) const { return index_.count(id) != 0; }
     size_t size() const { return index_.size(); }
     void clear();
@@ -37,10 +41,24 @@ private:
         uint32_t id;
         std::unique_ptr<ContextInfo> info;
     };
+    // A context met before is mostly found here, without hashing: each event asks for the
+    // contexts before and after it, so a single cached entry would miss every other time.
+    struct CachedEntry {
+        uint32_t id = 0;
+        ContextInfo* info = nullptr;
+    };
+    static constexpr size_t CacheSize = 64;
+    CachedEntry& cacheEntry(uint32_t id) const { return cache_[(id ^ (id >> 6)) % CacheSize]; }
+    ContextInfo* lookUp(uint32_t id) const {
+        const CachedEntry& cached = cacheEntry(id);
+        return cached.info && cached.id == id ? cached.info : lookUpAndCache(id);
+    }
+    ContextInfo* lookUpAndCache(uint32_t id) const;
+    ContextInfo& add(uint32_t id);
+
     std::vector<Entry> entries_;
     std::unordered_map<uint32_t, ContextInfo*> index_;
-    uint32_t cachedId_ = 0;
-    ContextInfo* cached_ = nullptr;
+    mutable std::array<CachedEntry, CacheSize> cache_{};
 };
 
 struct IsrEntry {

@@ -174,6 +174,9 @@ void ContextTracker::interpret(EventRecord& record, PassKind pass) {
         resourceNames[record.param2] = record.text ? record.text : "";
         break;
     case LogOutputEvent: {
+        // The analysis pass keeps no record and borrows its blocks: there is nothing to show.
+        if (pass == PassKind::Analysis)
+            break;
         const FormattedLog log = formatLogOutput(record.payload, record.payloadSize);
         std::free(record.payload);
         record.payload = reinterpret_cast<uint8_t*>(log.text);

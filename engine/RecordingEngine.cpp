@@ -67,10 +67,8 @@ bool RecordingEngine::takeRecord(uint32_t index, EventRecord& out) {
         return false;
     if (index % CheckpointSpacing != 0)
         return true;
-    if (const Checkpoint* checkpoint = checkpoints.find(index)) {
-        freeRecordBlocks(out);
-        out = deepCopy(checkpoint->record);
-    }
+    if (const Checkpoint* checkpoint = checkpoints.find(index))
+        out = checkpoint->record; // borrowed from the checkpoint, as from the staging buffer
     return true;
 }
 
@@ -124,7 +122,7 @@ bool RecordingEngine::processNext(SliceResult& result) {
     EventRecord record;
     if (!takeRecord(nextIndex, record))
         return false;
-    processEvent(record);
+    processEvent(deepCopy(record)); // the store keeps the record: it needs blocks of its own
     if (dropDue()) {
         firstIndex += store.dropFront(WindowStep);
         result.dropped = true;
@@ -186,7 +184,6 @@ void RecordingEngine::analyse(uint32_t first, uint32_t last) {
         }
         processedCount = uint32_t(index) + 1;
         largestProcessedCount = std::max(largestProcessedCount, processedCount);
-        freeRecordBlocks(record); // nothing is stored on this pass
         staging.consumed(uint32_t(index));
     }
 }

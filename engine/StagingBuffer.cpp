@@ -15,10 +15,6 @@ uint32_t StagingBuffer::firstPending() const {
     return uint32_t(std::clamp<int64_t>(taken, 0, countOf(state)));
 }
 
-void StagingBuffer::discardPending() {
-    forEachPendingNewestFirst([](EventRecord& record) { freeRecordBlocks(record); });
-}
-
 void StagingBuffer::compactIfConsumed() {
     const uint64_t state = state_.load(std::memory_order_relaxed);
     const uint32_t count = countOf(state);
@@ -26,6 +22,7 @@ void StagingBuffer::compactIfConsumed() {
         return;
     peakCount_ = std::max(peakCount_, count);
     state_.store(stateOf(baseOf(state) + count, 0), std::memory_order_release);
+    blocks_.rewind();
 }
 
 bool StagingBuffer::full() {
@@ -43,9 +40,11 @@ EventRecord* StagingBuffer::nextSlot() {
         auto* block = static_cast<EventRecord*>(std::malloc(sizeof(EventRecord) * GrowthStep));
         if (!block)
             return nullptr;
-        blocks_[capacity_ / GrowthStep] = block;
+        records_[capacity_ / GrowthStep] = block;
         capacity_ += GrowthStep;
     }
+    if (!blocks_.reserve())
+        return nullptr;
     EventRecord& record = slot(count);
     record = EventRecord{};
     return &record;
@@ -66,19 +65,19 @@ void StagingBuffer::consumed(uint32_t index) {
 }
 
 void StagingBuffer::restartAt(uint32_t index) {
-    discardPending();
+    blocks_.rewind();
     peakCount_ = std::max(peakCount_, count());
     state_.store(stateOf(index, 0), std::memory_order_release);
     consumedUpTo_.store(int64_t(index) - 1, std::memory_order_release);
 }
 
 void StagingBuffer::release() {
-    discardPending();
     std::lock_guard guard(lock_);
-    for (EventRecord*& block : blocks_) {
+    for (EventRecord*& block : records_) {
         std::free(block);
         block = nullptr;
     }
+    blocks_.release();
     capacity_ = 0;
     state_.store(0, std::memory_order_release);
     consumedUpTo_.store(-1, std::memory_order_release);

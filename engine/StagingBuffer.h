@@ -2,6 +2,8 @@
 
 #include "engine/EventRecord.h"
 
+#include "engine/BlockArena.h"
+
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -17,6 +19,10 @@ namespace kavrin {
 // is deferred to the producer: `consumed` only notes how far the consumer got, and the
 // producer compacts before it takes the next slot, so a record being filled is never lost
 // to a concurrent reset of the count.
+//
+// The text and payload blocks of staged records live in the buffer's arena, not on the heap:
+// a record copied out borrows them until the consumer declares it consumed. A consumer that
+// keeps a record makes its own copies (ownBlocks).
 class StagingBuffer {
 public:
     static constexpr uint32_t Capacity = 1'000'000;
@@ -27,8 +33,14 @@ public:
     StagingBuffer& operator=(const StagingBuffer&) = delete;
     ~StagingBuffer();
 
-    // Producer: the slot at `count`, grown if needed; null when full or out of memory.
+    // Producer: the slot at `count`, grown if needed, with room in the arena for the blocks of
+    // one packet; null when full or out of memory.
     EventRecord* nextSlot();
+    // Producer: a copy of `size` bytes (plus a NUL when `terminate`) that lives as long as the
+    // record being filled is staged. The room was reserved by nextSlot().
+    uint8_t* keepBlock(const void* data, uint32_t size, bool terminate = false) {
+        return blocks_.keep(data, size, terminate);
+    }
     // Producer: makes the slot returned by nextSlot() visible to the consumer.
     void commit() {
         state_.store(state_.load(std::memory_order_relaxed) + 1, std::memory_order_release);
@@ -40,7 +52,8 @@ public:
             visit(slot(k - 1));
     }
 
-    // Consumer: copies the record with that index; -1 when it is not staged.
+    // Consumer: copies the record with that index; -1 when it is not staged. Its text and
+    // payload are borrowed: valid until consumed() passes its index.
     int copyOut(uint32_t index, EventRecord& out) const;
     // Consumer: the record with that index has been processed.
     void consumed(uint32_t index);
@@ -62,15 +75,14 @@ private:
     static uint32_t countOf(uint64_t state) { return uint32_t(state); }
     static uint64_t stateOf(uint32_t base, uint32_t count) { return uint64_t(base) << 32 | count; }
 
-    EventRecord& slot(uint32_t k) const { return blocks_[k / GrowthStep][k % GrowthStep]; }
+    EventRecord& slot(uint32_t k) const { return records_[k / GrowthStep][k % GrowthStep]; }
     // Array position of the first record the consumer has not finished.
     uint32_t firstPending() const;
     void compactIfConsumed();
-    // Frees the blocks of records nobody has taken: they die with the buffer's contents.
-    void discardPending();
 
     std::mutex lock_; // the staging lock: around growth
-    std::array<EventRecord*, BlockCount> blocks_{};
+    std::array<EventRecord*, BlockCount> records_{};
+    BlockArena blocks_;
     uint32_t capacity_ = 0;
     std::atomic<uint64_t> state_{0};        // base in the high half, count in the low half
     std::atomic<int64_t> consumedUpTo_{-1}; // last index the consumer finished, -1 for none

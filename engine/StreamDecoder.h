@@ -45,6 +45,10 @@ public:
     uint32_t decodedInLastCall() const { return decodedInLastCall_; }
 
 private:
+    // decodeOne's answer when a packet does not fit the bytes in memory.
+    static constexpr int32_t NeedsCheckedRead = -100;
+
+    template <ByteSource S> int32_t decodePacket(S& source, EventRecord& out);
     template <ByteSource S> int32_t decodeOne(S& source, EventRecord& out);
     void rebase(uint64_t ticks, uint64_t now);
 
@@ -55,6 +59,7 @@ private:
     bool synchronised_ = false;
     uint32_t lastPacketPosition_ = 0;
     uint32_t decodedInLastCall_ = 0;
+    uint32_t nextIndex_ = 0; // index of the record being decoded
     // Scratch for a packet's string and payload so that events without them allocate nothing.
     char text_[MaxPacketString + 1];
     uint8_t payload_[MaxLenPayload];

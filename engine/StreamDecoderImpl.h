@@ -4,6 +4,7 @@
 #include "engine/MulDiv.h"
 
 #include <cstring>
+#include <type_traits>
 
 namespace kavrin {
 
@@ -48,25 +49,81 @@ inline PayloadClass payloadClassOf(uint32_t id) {
 
 namespace detail {
 
+// Reads a packet out of memory that is known to hold enough bytes, with no check per byte.
+// Parts of unknown length (strings, payloads) are checked before they are read; a packet that
+// does not fit is left to the checked reader of the source itself.
+class UncheckedCursor {
+public:
+    UncheckedCursor(const uint8_t* data, size_t size, uint32_t position)
+        : begin_(data), at_(data), end_(data + size), position_(position) {}
+    int32_t hasData() const { return 1; }
+    uint8_t readByte() { return *at_++; }
+    uint32_t position() const { return position_ + consumed(); }
+    uint32_t consumed() const { return uint32_t(at_ - begin_); }
+    bool holds(uint32_t n) const { return size_t(end_ - at_) >= n; }
+    // Copies n bytes, keeping at most `kept` of them.
+    void read(uint8_t* out, uint32_t n, uint32_t kept) {
+        std::memcpy(out, at_, n < kept ? n : kept);
+        at_ += n;
+    }
+
+private:
+    const uint8_t* begin_;
+    const uint8_t* at_;
+    const uint8_t* end_;
+    uint32_t position_;
+};
+
+inline constexpr uint32_t MaxVarintBytes = 5;
+// Every packet without a string or payload fits: an id and at most five more varints.
+inline constexpr uint32_t UncheckedPacketBytes = 6 * MaxVarintBytes;
+
+template <class S> inline constexpr bool IsUnchecked = std::is_same_v<S, UncheckedCursor>;
+
+// Whether a packet part of n bytes and the delta after it can be read from here; a checked
+// source reads on and finds out byte by byte.
+template <ByteSource S> inline bool fits(const S& source, uint32_t n) {
+    if constexpr (IsUnchecked<S>)
+        return source.holds(n + MaxVarintBytes);
+    else
+        return true;
+}
+
 // Varint of at most five bytes; a longer one marks the packet invalid.
 template <ByteSource S>
 inline uint32_t readVarint(S& source, bool& bad, unsigned* bytesTaken = nullptr) {
-    uint32_t value = 0;
-    unsigned taken = 0;
-    for (unsigned shift = 0;; shift += 7) {
-        const uint8_t byte = source.readByte();
-        ++taken;
-        value |= uint32_t(byte & 0x7F) << shift;
-        if (!(byte & 0x80))
-            break;
-        if (taken == 5) {
+    uint32_t byte = source.readByte();
+    uint32_t value = byte & 0x7F;
+    unsigned taken = 1;
+    while (byte & 0x80) {
+        if (taken == MaxVarintBytes) {
             bad = true;
             break;
         }
+        byte = source.readByte();
+        value |= (byte & 0x7F) << (7 * taken);
+        ++taken;
     }
     if (bytesTaken)
         *bytesTaken = taken;
     return value;
+}
+
+// Reads n bytes of a packet into `out`, keeping at most `kept`; false when a byte is missing
+// (only sources that say so can tell).
+template <ByteSource S> inline bool readBytes(S& source, uint8_t* out, uint32_t n, uint32_t kept) {
+    if constexpr (IsUnchecked<S>) {
+        source.read(out, n, kept);
+    } else {
+        for (uint32_t i = 0; i < n; ++i) {
+            if (source.hasData() <= 0)
+                return false;
+            const uint8_t byte = source.readByte();
+            if (i < kept)
+                out[i] = byte;
+        }
+    }
+    return true;
 }
 
 // Source types may report that a read ran past their end (a truncated varint or string).
@@ -86,18 +143,13 @@ template <ByteSource S> int32_t StreamDecoder::decodeOne(S& source, EventRecord&
     uint32_t payloadSize = 0;
     const PayloadClass payloadClass = payloadClassOf(out.id);
 
-    auto readString = [&] {
+    auto readStringLength = [&] {
         uint32_t length = source.readByte();
         if (length == 0xFF) {
             length = uint32_t(source.readByte()) << 8;
             length |= source.readByte();
         }
-        for (uint32_t i = 0; i < length; ++i) {
-            const char c = char(source.readByte());
-            if (i < MaxPacketString)
-                text_[i] = c;
-        }
-        textLength = length < MaxPacketString ? length : MaxPacketString;
+        return length;
     };
 
     switch (payloadClass) {
@@ -111,13 +163,23 @@ template <ByteSource S> int32_t StreamDecoder::decodeOne(S& source, EventRecord&
         out.param2 = detail::readVarint(source, bad);
         break;
     case PayloadClass::P2S:
-        out.param1 = detail::readVarint(source, bad);
-        out.param2 = detail::readVarint(source, bad);
-        readString();
+    case PayloadClass::S: {
+        if (payloadClass == PayloadClass::P2S) {
+            out.param1 = detail::readVarint(source, bad);
+            out.param2 = detail::readVarint(source, bad);
+        }
+        const uint32_t length = readStringLength();
+        if (!detail::fits(source, length))
+            return NeedsCheckedRead;
+        // A string cut off by the end of the source shows as an overrun below.
+        for (uint32_t i = 0; i < length; ++i) {
+            const char c = char(source.readByte());
+            if (i < MaxPacketString)
+                text_[i] = c;
+        }
+        textLength = length < MaxPacketString ? length : MaxPacketString;
         break;
-    case PayloadClass::S:
-        readString();
-        break;
+    }
     case PayloadClass::P2X: {
         out.param1 = detail::readVarint(source, bad);
         out.param2 = detail::readVarint(source, bad);
@@ -132,11 +194,10 @@ template <ByteSource S> int32_t StreamDecoder::decodeOne(S& source, EventRecord&
         out.param1 = length;
         if (bad || length > MaxLenPayload)
             return DecodeInvalidPacket;
-        for (uint32_t i = 0; i < length; ++i) {
-            if (source.hasData() <= 0)
-                return DecodeIncompletePacket;
-            payload_[i] = source.readByte();
-        }
+        if (!detail::fits(source, length))
+            return NeedsCheckedRead;
+        if (!detail::readBytes(source, payload_, length, length))
+            return DecodeIncompletePacket;
         payloadSize = length;
         break;
     }
@@ -150,11 +211,10 @@ template <ByteSource S> int32_t StreamDecoder::decodeOne(S& source, EventRecord&
         // A count smaller than its own id field cannot be a valid packet.
         if (bad || taken > count)
             return DecodeInvalidPacket;
-        for (uint32_t i = 0; i < count - taken; ++i) {
-            if (source.hasData() <= 0)
-                return DecodeInvalidPacket;
-            payload_[i] = source.readByte();
-        }
+        if (!detail::fits(source, count - taken))
+            return NeedsCheckedRead;
+        if (!detail::readBytes(source, payload_, count - taken, count - taken))
+            return DecodeInvalidPacket;
         payloadSize = count - taken;
         break;
     }
@@ -167,7 +227,7 @@ template <ByteSource S> int32_t StreamDecoder::decodeOne(S& source, EventRecord&
         return DecodeInvalidPacket;
     if (detail::overran(source))
         return DecodeIncompletePacket;
-    if (staging_.base() + staging_.count() == 0)
+    if (nextIndex_ == 0)
         delta = 0;
     if (!synchronised_)
         return DecodeUnsynchronised;
@@ -186,38 +246,53 @@ template <ByteSource S> int32_t StreamDecoder::decodeOne(S& source, EventRecord&
         runningTime_ += delta;
     }
 
-    out.text = textLength ? copyText(text_, textLength) : nullptr;
-    out.payload = copyBlock(payload_, payloadSize);
-    out.payloadSize = out.payload ? payloadSize : 0;
+    if (textLength)
+        out.text = reinterpret_cast<char*>(staging_.keepBlock(text_, textLength, true));
+    if (payloadSize) {
+        out.payload = staging_.keepBlock(payload_, payloadSize);
+        out.payloadSize = payloadSize;
+    }
     return 1;
+}
+
+template <ByteSource S> int32_t StreamDecoder::decodePacket(S& source, EventRecord& out) {
+    if constexpr (ContiguousByteSource<S>) {
+        const size_t size = source.contiguousSize();
+        if (size >= detail::UncheckedPacketBytes) {
+            detail::UncheckedCursor cursor(source.contiguousData(), size, source.position());
+            const int32_t result = decodeOne(cursor, out);
+            if (result != NeedsCheckedRead) {
+                source.skip(cursor.consumed());
+                return result;
+            }
+            out = EventRecord{};
+        }
+    }
+    return decodeOne(source, out);
 }
 
 template <ByteSource S> int32_t StreamDecoder::decodePackets(S& source, uint32_t maxRecords) {
     int32_t decoded = 0;
     decodedInLastCall_ = 0;
+    nextIndex_ = staging_.base() + staging_.count();
     while (uint32_t(decoded) < maxRecords) {
-        if (staging_.full())
+        // A record is decoded straight into its slot; it counts once committed.
+        EventRecord* slot = staging_.nextSlot();
+        if (!slot)
             return decoded;
         const int32_t available = source.hasData();
         if (available <= 0)
             return decoded > 0 ? decoded : available;
         lastPacketPosition_ = source.position();
-        EventRecord record;
-        record.streamPosition = lastPacketPosition_;
-        const int32_t result = decodeOne(source, record);
+        const int32_t result = decodePacket(source, *slot);
         if (result < 0) {
             // Records staged before a bad packet stay staged: they are valid.
             decodedInLastCall_ = uint32_t(decoded);
             return result;
         }
-        EventRecord* slot = staging_.nextSlot();
-        if (!slot) {
-            freeRecordBlocks(record);
-            return decoded;
-        }
-        record.index = staging_.base() + staging_.count();
-        record.timestamp = runningTime_;
-        *slot = record;
+        slot->index = nextIndex_++;
+        slot->timestamp = runningTime_;
+        slot->streamPosition = lastPacketPosition_;
         staging_.commit();
         decodedInLastCall_ = uint32_t(++decoded);
     }

@@ -61,6 +61,13 @@ public:
         return refillAndRead();
     }
     uint32_t position() const { return readOffset_; }
+    // The bytes of the window from the read offset on, for the decoder's whole-packet reads.
+    const uint8_t* contiguousData() const { return window_.get() + (readOffset_ - windowBase_); }
+    size_t contiguousSize() const {
+        const uint32_t inWindow = readOffset_ - windowBase_; // wraps below the window
+        return inWindow < windowLength_ ? windowLength_ - inWindow : 0;
+    }
+    void skip(uint32_t n) { readOffset_ += n; }
     // A read ran past the end of the file (a packet cut off inside a number or string).
     bool overrun() const { return overrun_; }
     // A read ran past the end, or the decoder found no byte where it looked for one. Inside

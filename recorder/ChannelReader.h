@@ -44,6 +44,10 @@ public:
     }
     // Stream offset of the next byte, which is also its offset in the recording file.
     uint32_t position() const;
+    // What is left of the last channel read, for the decoder's whole-packet reads.
+    const uint8_t* contiguousData() const { return block_.data() + position_; }
+    size_t contiguousSize() const { return length_ - position_; }
+    void skip(uint32_t n) { position_ += n; }
     // A byte was asked for after the source stopped.
     bool overrun() const { return overrun_; }
     Stop stop() const { return stop_; }

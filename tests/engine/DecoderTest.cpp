@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <tuple>
 
 namespace kavrin {
 namespace {
@@ -153,6 +154,137 @@ TEST_F(DecoderTest, EmptySystemInfoLeavesFrequencyUnsetAndFullBufferStops) {
     writer.taskRun(2, 1);
     ASSERT_EQ(decode(), 4);
     EXPECT_EQ(decoder.timestampFrequency(), 0u);
+}
+
+// Hands out bytes one at a time, never a run of them: the decoder's checked reads.
+class ByteByByteSource {
+public:
+    ByteByByteSource(const uint8_t* data, size_t size) : inner_(data, size) {}
+    int32_t hasData() const { return inner_.hasData(); }
+    uint8_t readByte() { return inner_.readByte(); }
+    uint32_t position() const { return inner_.position(); }
+    bool overrun() const { return inner_.overrun(); }
+
+private:
+    MemorySource inner_;
+};
+
+struct Decoded {
+    std::vector<EventRecord> records;
+    std::vector<std::string> texts;
+    std::vector<std::vector<uint8_t>> payloads;
+    std::vector<int32_t> results;
+    uint32_t lastPacketPosition = 0;
+};
+
+template <class Source> Decoded decodeThrough(Source& source) {
+    StagingBuffer staging;
+    StreamDecoder decoder(staging);
+    Decoded out;
+    int32_t result;
+    do {
+        result = decoder.decodePackets(source, 7);
+        out.results.push_back(result);
+    } while (result > 0 || result == DecodeUnsynchronised);
+    out.lastPacketPosition = decoder.lastPacketPosition();
+    for (uint32_t i = 0; i < staging.count(); ++i) {
+        EventRecord record;
+        staging.copyOut(i, record);
+        out.texts.emplace_back(record.text ? record.text : "(none)");
+        out.payloads.emplace_back(record.payload, record.payload + record.payloadSize);
+        record.text = nullptr;
+        record.payload = nullptr;
+        out.records.push_back(record);
+    }
+    return out;
+}
+
+void expectSame(const Decoded& fast, const Decoded& checked, size_t cut) {
+    ASSERT_EQ(fast.results, checked.results) << "cut at " << cut;
+    EXPECT_EQ(fast.lastPacketPosition, checked.lastPacketPosition) << "cut at " << cut;
+    ASSERT_EQ(fast.records.size(), checked.records.size()) << "cut at " << cut;
+    EXPECT_EQ(fast.texts, checked.texts) << "cut at " << cut;
+    EXPECT_EQ(fast.payloads, checked.payloads) << "cut at " << cut;
+    auto fields = [](const EventRecord& r) {
+        return std::tuple(r.index, r.id, r.timestamp, r.param1, r.param2, r.streamPosition,
+                          r.payloadSize);
+    };
+    for (size_t i = 0; i < fast.records.size(); ++i)
+        EXPECT_EQ(fields(fast.records[i]), fields(checked.records[i]))
+            << "record " << i << ", cut at " << cut;
+}
+
+// Packets are read whole from memory when it holds enough bytes, else byte by byte; both
+// ways give the same records, wherever the stream ends and whatever a packet holds.
+TEST(DecoderReadsTest, WholePacketReadsMatchByteReadsAtEveryCut) {
+    StreamWriter writer;
+    writer.taskRun(9, 3); // before Start: dropped
+    writer.start(0);
+    writer.systemInfo(1'000'000, 48'000'000, 0, 0, 10);
+    writer.taskInfo(7, 12, std::string(300, 'n'), 1); // a length in three bytes
+    writer.taskInfo(8, 13, "short", 1);
+    writer.stack(7, 0x20000000, 1024, 96, 1);
+    writer.api(40, {1, 300, 0xFFFFFFFF}, 0xFFFFFFFF);
+    writer.apiEndValue(40, 9, 1);
+    writer.logOutput("value %d", 1, 0, {42}, 90);
+    writer.lenPacket(41, std::vector<uint8_t>(100, 7), 2);
+    writer.targetTimeUs(1'000'000, 30);
+    for (uint32_t i = 0; i < 20; ++i) {
+        writer.isrEnter(16 + i % 3, 300);
+        writer.isrExit(60);
+        writer.taskBlock(1 + i % 4, 1, 1500 + i);
+    }
+    const std::vector<uint8_t>& bytes = writer.bytes();
+    for (size_t cut = 0; cut <= bytes.size(); ++cut) {
+        MemorySource memory(bytes.data(), cut);
+        ByteByByteSource byteByByte(bytes.data(), cut);
+        expectSame(decodeThrough(memory), decodeThrough(byteByByte), cut);
+    }
+
+    // A bad varint or an oversized payload deep inside a long stream.
+    for (const std::vector<uint8_t>& bad :
+         {std::vector<uint8_t>{4, 0x80, 0x80, 0x80, 0x80, 0x80, 1, 0},
+          std::vector<uint8_t>{40, 0x81, 0x10, 1}}) {
+        StreamWriter broken = writer;
+        broken.raw(bad);
+        for (int i = 0; i < 10; ++i)
+            broken.taskRun(1, 1);
+        MemorySource memory(broken.bytes().data(), broken.size());
+        ByteByByteSource byteByByte(broken.bytes().data(), broken.size());
+        const Decoded fast = decodeThrough(memory);
+        EXPECT_EQ(fast.results.back(), DecodeInvalidPacket);
+        expectSame(fast, decodeThrough(byteByByte), broken.size());
+    }
+}
+
+// Staged texts and payloads stay intact while more are staged behind them, over many chunks
+// of the buffer's block memory, and the memory is used again once all were consumed.
+TEST(DecoderReadsTest, StagedBlocksStayValidUntilConsumed) {
+    StreamWriter writer;
+    writer.start(0);
+    const uint32_t names = 3000; // about 900 kB of text
+    for (uint32_t i = 0; i < names; ++i)
+        writer.taskInfo(i, 1, std::string(290, char('a' + i % 26)) + std::to_string(i), 1);
+    StagingBuffer staging;
+    StreamDecoder decoder(staging);
+    MemorySource source(writer.bytes().data(), writer.size());
+    ASSERT_EQ(decoder.decodePackets(source, names + 1), int32_t(names + 1));
+    EventRecord record;
+    for (uint32_t i = 0; i < names; ++i) {
+        ASSERT_EQ(staging.copyOut(i + 1, record), 0);
+        ASSERT_EQ(std::string(record.text),
+                  std::string(290, char('a' + i % 26)) + std::to_string(i));
+    }
+    const char* firstText = nullptr;
+    staging.copyOut(1, record);
+    firstText = record.text;
+    staging.consumed(names);
+    MemorySource again(writer.bytes().data(), writer.size());
+    StreamDecoder second(staging);
+    ASSERT_EQ(second.decodePackets(again, 2), 2);
+    staging.copyOut(names + 2, record);
+    EXPECT_EQ(std::string(record.text), std::string(290, 'a') + "0");
+    EXPECT_EQ(record.text, firstText); // the same memory, not more of it
 }
 
 TEST(PayloadReaderTest, StringsAndHexBytesStayInsideTheBlock) {
