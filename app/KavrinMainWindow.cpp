@@ -197,11 +197,11 @@ void KavrinMainWindow::wireEngine() {
         options_.applicationDir);
     engine_.registerBuiltInContexts();
     EngineCallbacks& callbacks = engine_.callbacks;
-    // While recording, the list learns of new rows on the statistics tick: a tree view lays
-    // out all its rows for every insertion, which at 100 slices a second costs more than the
-    // slices themselves.
+    // While recording, the list learns of new rows on the statistics tick, and while a file
+    // is loaded, when the pass ends: a tree view lays out all its rows for every insertion,
+    // which at 100 slices a second costs more than the slices themselves.
     callbacks.rowsAppended = [this](uint32_t, uint32_t) {
-        if (runState_ != RunState::Recording)
+        if (runState_ != RunState::Recording && runState_ != RunState::Loading)
             eventModel_->rowsAppended();
     };
     // While recording, the list is reset on the statistics tick too (the model noted the drop
@@ -345,7 +345,10 @@ void KavrinMainWindow::startLoader() {
         progress_->setValue(int(std::min<uint>(value, INT_MAX)));
     });
     connect(controller_, &LoadController::progressFinished, this, &KavrinMainWindow::closeProgress);
-    connect(controller_, &LoadController::windowChanged, eventModel_, &EventModel::rowsAppended);
+    connect(controller_, &LoadController::windowChanged, this, [this] {
+        if (runState_ != RunState::Loading)
+            eventModel_->rowsAppended();
+    });
     connect(controller_, &LoadController::passFinished, this, &KavrinMainWindow::passFinished);
 }
 

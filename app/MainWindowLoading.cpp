@@ -157,6 +157,7 @@ void KavrinMainWindow::passFinished(LoadController::Pass pass, uint first, uint 
         LoadFile(dataFile_.fileName());
         return;
     }
+    eventModel_->rowsAppended(); // the list takes the pass's rows at once
     timeView_->dataReset();
     if (pass != LoadController::Pass::Backward) {
         const bool stored = engine_.store.first() != nullptr;

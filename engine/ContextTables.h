@@ -47,8 +47,9 @@ private:
         uint32_t id = 0;
         ContextInfo* info = nullptr;
     };
-    static constexpr size_t CacheSize = 64;
-    CachedEntry& cacheEntry(uint32_t id) const { return cache_[(id ^ (id >> 6)) % CacheSize]; }
+    static constexpr size_t CacheSize = 64; // the top six bits of the hash
+    // Fibonacci hashing: Idle, the scheduler, the timer and small task ids all spread out.
+    CachedEntry& cacheEntry(uint32_t id) const { return cache_[(id * 0x9E3779B1u) >> 26]; }
     ContextInfo* lookUp(uint32_t id) const {
         const CachedEntry& cached = cacheEntry(id);
         return cached.info && cached.id == id ? cached.info : lookUpAndCache(id);

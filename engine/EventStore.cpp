@@ -1,14 +1,16 @@
 #include "engine/EventStore.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <new>
 
 namespace kavrin {
 namespace {
 
-// Node blocks grow from small (a short recording stays small) to this size.
+// Node blocks grow from small (a short recording stays small) to blocks of large pages.
 constexpr size_t FirstNodeBlockSize = 1'024;
-constexpr size_t LargestNodeBlockSize = 16'384;
+constexpr size_t SmallNodeBlocks = 4;
+constexpr size_t LargeNodeBlockSize = 2 * LargePageSize / sizeof(EventNode);
 
 } // namespace
 
@@ -76,10 +78,13 @@ EventNode* EventStore::makeNode(const EventRecord& record) {
         freeList_ = node->next;
     } else {
         if (unusedNodes_ == 0) {
-            const size_t size =
-                blocks_.size() < 4 ? FirstNodeBlockSize << blocks_.size() : LargestNodeBlockSize;
+            const bool small = blocks_.size() < SmallNodeBlocks;
+            const size_t size = small ? FirstNodeBlockSize << blocks_.size() : LargeNodeBlockSize;
             blocks_.push_back(
-                std::make_unique_for_overwrite<std::byte[]>(size * sizeof(EventNode)));
+                small ? PoolBlock(static_cast<std::byte*>(std::malloc(size * sizeof(EventNode))))
+                      : allocateLargePageBlock(size * sizeof(EventNode)));
+            if (!blocks_.back())
+                throw std::bad_alloc();
             unused_ = blocks_.back().get();
             unusedNodes_ = size;
         }

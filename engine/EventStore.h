@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/EventRecord.h"
+#include "engine/PoolBlock.h"
 
 #include <array>
 #include <cstddef>
@@ -98,7 +99,7 @@ private:
     std::map<uint64_t, EventNode*> timeIndex_;
 
     // Node pool: blocks of nodes, a free list through `next`.
-    std::vector<std::unique_ptr<std::byte[]>> blocks_;
+    std::vector<PoolBlock> blocks_;
     EventNode* freeList_ = nullptr;
     std::byte* unused_ = nullptr; // the newest block's nodes not handed out yet
     size_t unusedNodes_ = 0;
