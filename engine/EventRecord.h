@@ -44,8 +44,8 @@ inline constexpr uint32_t IdleContext = 0;
 inline constexpr uint32_t SchedulerContext = 0xFFFFFFFFu;
 inline constexpr uint32_t TimerContext = 0xFFFFFFFEu;
 
-// One decoded packet. `text` and `payload` are heap blocks owned by whoever holds the record
-// last: the staging buffer keeps only shallow copies once a record has been taken out.
+// One decoded packet. While staged, `text` and `payload` point into the staging buffer's block
+// memory; a stored record owns heap blocks of its own (deepCopy), freed with the node.
 struct EventRecord {
     uint32_t index = 0;
     uint32_t id = 0;

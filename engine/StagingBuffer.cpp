@@ -15,11 +15,8 @@ uint32_t StagingBuffer::firstPending() const {
     return uint32_t(std::clamp<int64_t>(taken, 0, countOf(state)));
 }
 
-void StagingBuffer::compactIfConsumed() {
-    const uint64_t state = state_.load(std::memory_order_relaxed);
+void StagingBuffer::compact(uint64_t state) {
     const uint32_t count = countOf(state);
-    if (count == 0 || firstPending() != count)
-        return;
     peakCount_ = std::max(peakCount_, count);
     state_.store(stateOf(baseOf(state) + count, 0), std::memory_order_release);
     blocks_.rewind();
@@ -48,16 +45,6 @@ EventRecord* StagingBuffer::nextSlot() {
     EventRecord& record = slot(count);
     record = EventRecord{};
     return &record;
-}
-
-int StagingBuffer::copyOut(uint32_t index, EventRecord& out) const {
-    const uint64_t state = state_.load(std::memory_order_acquire);
-    const uint32_t base = baseOf(state);
-    if (index < base || index - base >= countOf(state))
-        return -1;
-    // The slot is not reused before the consumer declares it consumed.
-    out = slot(index - base);
-    return 0;
 }
 
 void StagingBuffer::consumed(uint32_t index) {

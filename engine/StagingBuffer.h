@@ -54,7 +54,15 @@ public:
 
     // Consumer: copies the record with that index; -1 when it is not staged. Its text and
     // payload are borrowed: valid until consumed() passes its index.
-    int copyOut(uint32_t index, EventRecord& out) const;
+    int copyOut(uint32_t index, EventRecord& out) const {
+        const uint64_t state = state_.load(std::memory_order_acquire);
+        const uint32_t base = baseOf(state);
+        if (index < base || index - base >= countOf(state))
+            return -1;
+        // The slot is not reused before the consumer declares it consumed.
+        out = slot(index - base);
+        return 0;
+    }
     // Consumer: the record with that index has been processed.
     void consumed(uint32_t index);
 
@@ -78,7 +86,14 @@ private:
     EventRecord& slot(uint32_t k) const { return records_[k / GrowthStep][k % GrowthStep]; }
     // Array position of the first record the consumer has not finished.
     uint32_t firstPending() const;
-    void compactIfConsumed();
+    // Empties the buffer once the consumer has finished every record in it.
+    void compactIfConsumed() {
+        const uint64_t state = state_.load(std::memory_order_relaxed);
+        const int64_t next = int64_t(baseOf(state)) + countOf(state);
+        if (countOf(state) != 0 && consumedUpTo_.load(std::memory_order_acquire) + 1 >= next)
+            compact(state);
+    }
+    void compact(uint64_t state);
 
     std::mutex lock_; // the staging lock: around growth
     std::array<EventRecord*, BlockCount> records_{};
