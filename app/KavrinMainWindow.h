@@ -358,7 +358,7 @@ private:
     QLabel* eventCountLabel_ = nullptr;
     QLabel* timeLabel_ = nullptr;
     QLabel* stateIconLabel_ = nullptr;
-    QProgressDialog* progress_ = nullptr;
+    std::unique_ptr<QProgressDialog> progress_; // no parent: a window closed while loading frees it
 
     QTimer* backgroundTimer_ = nullptr;
     QTimer* sysDescTimer_ = nullptr;

@@ -234,7 +234,8 @@ void KavrinMainWindow::dropNoRecording() {
 
 void KavrinMainWindow::showProgress(const QString& label, uint minimum, uint maximum) {
     closeProgress();
-    progress_ = new QProgressDialog(label, QString(), 0, int(std::min<uint>(maximum, INT_MAX)));
+    progress_ = std::make_unique<QProgressDialog>(label, QString(), 0,
+                                                  int(std::min<uint>(maximum, INT_MAX)));
     progress_->setMinimum(int(std::min<uint>(minimum, INT_MAX)));
     progress_->setWindowTitle(QStringLiteral("Norvan Kavrin V2.37a"));
     progress_->setMinimumDuration(0);
@@ -242,8 +243,7 @@ void KavrinMainWindow::showProgress(const QString& label, uint minimum, uint max
 }
 
 void KavrinMainWindow::closeProgress() {
-    delete progress_;
-    progress_ = nullptr;
+    progress_.reset();
 }
 
 void KavrinMainWindow::save() {
