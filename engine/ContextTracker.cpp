@@ -373,12 +373,16 @@ void ContextTracker::reset() {
     modulesChanged = false;
 }
 
-void ContextTracker::restartRunState() {
-    counters = {};
-    userMeasurements.clear();
+void ContextTracker::returnToIdle() {
     current = IdleContext;
     isrNesting = 0;
     readyFromIsr = false;
+}
+
+void ContextTracker::restartRunState() {
+    counters = {};
+    userMeasurements.clear();
+    returnToIdle();
     contextStack.clear();
     pendingIdleNode = nullptr;
     contexts.forEach([](uint32_t, ContextInfo& info) {

@@ -73,6 +73,8 @@ public:
     void restore(const TrackerSnapshot& snapshot);
     // Clears every node reference (pendingNode, pendingIdleNode).
     void clearNodeReferences();
+    // The running context is Idle, outside any interrupt (between the passes over a file).
+    void returnToIdle();
     // Clears the references to nodes with an index below `firstKept` (they are being freed).
     void releaseNodesBefore(uint32_t firstKept);
 

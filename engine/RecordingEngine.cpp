@@ -195,6 +195,26 @@ void RecordingEngine::restartForLoadPass() {
     countedEnd = 0;
 }
 
+bool RecordingEngine::restartWindowAt(uint32_t index) {
+    if (!checkpoints.find(index))
+        return false;
+    if (callbacks.nodesDropping)
+        callbacks.nodesDropping(nullptr);
+    tracker.clearNodeReferences();
+    store.clear();
+    firstNode = nullptr;
+    lastNode = nullptr;
+    firstIndex = index;
+    nextIndex = index;
+    return resumeAtCheckpoint(index);
+}
+
+void RecordingEngine::finishAnalysisPass() {
+    tracker.returnToIdle();
+    statistics.resetStats(tracker);
+    contextList.rebuild(tracker);
+}
+
 bool RecordingEngine::resumeAtCheckpoint(uint32_t index) {
     const Checkpoint* checkpoint = checkpoints.find(index);
     if (!checkpoint)

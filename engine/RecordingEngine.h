@@ -63,6 +63,12 @@ public:
     void restartForLoadPass();
     // Decoding resumes at checkpoint `index`, with its time; false if there is none.
     bool resumeAtCheckpoint(uint32_t index);
+    // Empties the window so that the next event processed is `index`, and resumes decoding
+    // at its checkpoint; false (nothing changed) if there is none.
+    bool restartWindowAt(uint32_t index);
+    // After an analysis pass: the running context back to Idle and the statistics cleared,
+    // ready for the load pass.
+    void finishAnalysisPass();
 
     StagingBuffer staging;
     StreamDecoder decoder{staging};

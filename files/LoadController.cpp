@@ -93,22 +93,11 @@ bool LoadController::loadDataBefore() {
     if (first < WindowStep)
         return false;
     const uint32_t start = (first - WindowStep) / WindowStep * WindowStep;
-    const Checkpoint* checkpoint = engine.checkpoints.find(start);
-    if (!checkpoint)
-        return false;
     // The window's end moves back by a step too, so that a step forward returns to the same
     // window; the events in between were counted already and are replayed without counting.
     const uint32_t end = std::max(engine.nextIndex - WindowStep, start + 1);
-
-    if (engine.callbacks.nodesDropping)
-        engine.callbacks.nodesDropping(nullptr);
-    engine.tracker.clearNodeReferences();
-    engine.store.clear();
-    engine.firstNode = nullptr;
-    engine.lastNode = nullptr;
-    engine.firstIndex = start;
-    engine.nextIndex = start;
-    engine.resumeAtCheckpoint(start);
+    if (!engine.restartWindowAt(start))
+        return false;
     emit windowChanged();
     startPass(Pass::Backward, start,
               std::min({WindowSize - 1, end - start, eventsInFile_ - start}));
@@ -165,11 +154,7 @@ void LoadController::finishAnalysis(uint32_t found) {
 
     emit updateStatsRequested();
     emit logInfo(QStringLiteral("%1 Events analyzed.").arg(found));
-    engine.tracker.current = IdleContext;
-    engine.tracker.isrNesting = 0;
-    engine.tracker.readyFromIsr = false;
-    engine.statistics.resetStats(engine.tracker);
-    engine.contextList.rebuild(engine.tracker);
+    engine.finishAnalysisPass();
     emit statsReset();
 }
 
