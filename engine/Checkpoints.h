@@ -8,8 +8,6 @@
 
 namespace kavrin {
 
-inline constexpr uint32_t CheckpointSpacing = 100'000;
-
 struct Checkpoint {
     EventRecord record; // owns its text and payload copies
     TrackerSnapshot state;
@@ -18,7 +16,7 @@ struct Checkpoint {
     uint64_t lastTime = 0;
 };
 
-// Event index (a multiple of 100,000) -> where and how decoding can resume.
+// Event index (a multiple of the window step) -> where and how decoding can resume.
 class Checkpoints {
 public:
     Checkpoints() = default;

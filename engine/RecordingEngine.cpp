@@ -65,7 +65,7 @@ void RecordingEngine::registerBuiltInContexts() {
 bool RecordingEngine::takeRecord(uint32_t index, EventRecord& out) {
     if (staging.copyOut(index, out) != 0)
         return false;
-    if (index % CheckpointSpacing != 0)
+    if (index % window.step != 0)
         return true;
     if (const Checkpoint* checkpoint = checkpoints.find(index))
         out = checkpoint->record; // borrowed from the checkpoint, as from the staging buffer
@@ -93,7 +93,7 @@ void RecordingEngine::appendInterpreted(const EventRecord& record, PassKind pass
 }
 
 void RecordingEngine::processEvent(EventRecord record) {
-    if (record.index % CheckpointSpacing == 0 && !checkpoints.has(record.index))
+    if (record.index % window.step == 0 && !checkpoints.has(record.index))
         checkpoints.take(record, tracker.snapshot(),
                          record.index == 0 ? record.timestamp : lastRecordTime);
     lastRecordTime = record.timestamp;
@@ -124,7 +124,7 @@ bool RecordingEngine::processNext(SliceResult& result) {
         return false;
     processEvent(deepCopy(record)); // the store keeps the record: it needs blocks of its own
     if (dropDue()) {
-        firstIndex += store.dropFront(WindowStep);
+        firstIndex += store.dropFront(window.step);
         result.dropped = true;
     }
     staging.consumed(nextIndex);

@@ -14,8 +14,12 @@
 
 namespace kavrin {
 
-inline constexpr uint32_t WindowSize = 1'000'000;
-inline constexpr uint32_t WindowStep = 100'000;
+// How many events the window holds, and by how many it moves; checkpoints are spaced by the
+// step. Tests and fuzzers use small ones so that short streams move the window.
+struct WindowGeometry {
+    uint32_t size = 1'000'000;
+    uint32_t step = 100'000;
+};
 
 // What the views are told after the driver ran.
 struct EngineCallbacks {
@@ -78,6 +82,7 @@ public:
     Statistics statistics;
     ContextList contextList;
     EngineCallbacks callbacks;
+    WindowGeometry window;
 
     uint32_t nextIndex = 0;
     uint32_t firstIndex = 0;
@@ -97,7 +102,7 @@ private:
     void appendInterpreted(const EventRecord& record, PassKind pass);
     bool processNext(SliceResult& result);
     // Processing the event at nextIndex fills the window: the oldest events go.
-    bool dropDue() const { return nextIndex - firstIndex >= WindowSize - 1; }
+    bool dropDue() const { return nextIndex - firstIndex >= window.size - 1; }
     void announce(const SliceResult& result, uint32_t rowsBefore);
 };
 

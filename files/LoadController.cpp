@@ -50,7 +50,8 @@ void LoadController::loadFile() {
     engine.staging.restartAt(0);
     engine.restartForLoadPass();
     const uint32_t found = eventsInFile_;
-    startPass(Pass::Load, 0, found >= 1 && found < WindowSize ? found : WindowSize);
+    const uint32_t size = engine.window.size;
+    startPass(Pass::Load, 0, found >= 1 && found < size ? found : size);
 }
 
 void LoadController::startPass(Pass pass, uint32_t first, uint32_t count) {
@@ -75,7 +76,7 @@ bool LoadController::loadDataAfter() {
     // step can close them.
     engine.staging.restartAt(engine.nextIndex);
     startPass(Pass::Forward, engine.nextIndex,
-              std::min(WindowStep, eventsInFile_ - engine.nextIndex));
+              std::min(engine.window.step, eventsInFile_ - engine.nextIndex));
     return true;
 }
 
@@ -90,17 +91,18 @@ bool LoadController::loadDataBefore() {
         return true;
     }
     const uint32_t first = engine.store.first()->record.index;
-    if (first < WindowStep)
+    const uint32_t step = engine.window.step;
+    if (first < step)
         return false;
-    const uint32_t start = (first - WindowStep) / WindowStep * WindowStep;
+    const uint32_t start = (first - step) / step * step;
     // The window's end moves back by a step too, so that a step forward returns to the same
     // window; the events in between were counted already and are replayed without counting.
-    const uint32_t end = std::max(engine.nextIndex - WindowStep, start + 1);
+    const uint32_t end = std::max(engine.nextIndex - step, start + 1);
     if (!engine.restartWindowAt(start))
         return false;
     emit windowChanged();
     startPass(Pass::Backward, start,
-              std::min({WindowSize - 1, end - start, eventsInFile_ - start}));
+              std::min({engine.window.size - 1, end - start, eventsInFile_ - start}));
     return true;
 }
 

@@ -105,7 +105,7 @@ void BM_AnalysisPass(benchmark::State& state) {
 }
 
 uint32_t loadWindow(RecordingEngine& engine) {
-    return runPass(engine, WindowSize - 1,
+    return runPass(engine, engine.window.size - 1,
                    [&](uint32_t first, uint32_t last) { engine.dataProcess(last - first + 1); });
 }
 

@@ -44,6 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FileLoadWorker worker(session);
     connectLoader(controller, worker, Qt::DirectConnection);
 
+    engine.window = {512, 64}; // short files step the window forward and back too
     engine.resetAll();
     engine.registerBuiltInContexts();
     if (!controller.analyzeFile(input))
@@ -52,7 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort(); // direct connections finish both passes inside analyzeFile
     while (controller.loadDataAfter()) {
     }
-    controller.loadDataBefore();
+    for (int step = 0; step < 3 && controller.loadDataBefore(); ++step) {
+    }
+    controller.loadDataAfter();
 
     // What is saved is the header and the stream exactly as read.
     if (!saveDataFile(output, &properties, {.loadedFile = &dataFile}).saved)

@@ -522,7 +522,7 @@ void MainWindowTest::windowMovesOverALongRecording() {
     WindowFixture fixture;
     KavrinMainWindow& window = *fixture.window;
     QVERIFY(fixture.open(longRecording));
-    QVERIFY(window.engine().store.total() <= WindowSize);
+    QVERIFY(window.engine().store.total() <= window.engine().window.size);
     const uint32_t lastBefore = window.engine().store.last()->record.index;
     // The status bar names the part of the recording the window holds.
     QCOMPARE(window.eventCountLabel().text(),

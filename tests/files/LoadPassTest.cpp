@@ -155,9 +155,10 @@ TEST(LoadPass, WindowMovesThroughALongRecordingFromCheckpoints) {
 
 TEST(LoadPass, WindowMovesCountEveryEventOnce) {
     QTemporaryDir dir;
-    const QString path = generate(dir, QStringLiteral("overflows.KVDat"), 1'300'000,
+    const QString path = generate(dir, QStringLiteral("overflows.KVDat"), 130'000,
                                   {QStringLiteral("--scenario"), QStringLiteral("overflow")});
     LoadHarness h;
+    h.engine.window = {40'000, 4'000}; // overflows every few ten thousand events
     std::vector<uint32_t> overflowRows; // as the system information would list them
     h.engine.tracker.hooks.overflow = [&](uint32_t number, uint32_t) {
         overflowRows.push_back(number);
