@@ -34,6 +34,7 @@ void RecordingEngine::resetAll() {
     statistics.clear();
     contextList.clear(tracker);
     contextList.reversePriority = false;
+    overview.clear();
     nextIndex = 0;
     firstIndex = 0;
     lastTimestamp = 0;
@@ -108,6 +109,8 @@ void RecordingEngine::processEvent(EventRecord record) {
         return;
     }
     tracker.interpret(record, pass);
+    if (keepOverview)
+        overview.add(record); // only events past those of the analysis pass count
     lastTimestamp = std::max(lastTimestamp, record.timestamp); // a live recording's uptime
     if (record.id == OverflowEvent && lastNode)
         lastNode->record.contextAfter = IdleContext; // Idle is the fall-back after an overflow
@@ -176,6 +179,8 @@ void RecordingEngine::analyse(uint32_t first, uint32_t last) {
     for (uint64_t index = first; index <= last && takeRecord(uint32_t(index), record); ++index) {
         if (record.id != SyncEvent) {
             tracker.interpret(record, PassKind::Analysis);
+            if (keepOverview)
+                overview.add(record);
             statistics.closeIntervalIfDue(record, tracker);
             lastTimestamp = record.timestamp;
             tracker.accountSwitch(record, PassKind::Analysis);

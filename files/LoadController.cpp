@@ -99,7 +99,33 @@ bool LoadController::loadDataBefore() {
     // The window's end moves back by a step too, so that a step forward returns to the same
     // window; the events in between were counted already and are replayed without counting.
     const uint32_t end = std::max(engine.nextIndex - WindowStep, start + 1);
+    reloadFrom(start, std::min({WindowSize - 1, end - start, eventsInFile_ - start}),
+               Pass::Backward);
+    return true;
+}
 
+bool LoadController::moveWindowTo(uint32_t index) {
+    RecordingEngine& engine = session_.engine;
+    if (!session_.file.isLoaded() || busy() || eventsInFile_ == 0)
+        return false;
+    index = std::min(index, eventsInFile_ - 1);
+    if (engine.store.first() && index >= engine.firstIndex && index < engine.nextIndex)
+        return false;
+    const uint32_t half = WindowSize / 2;
+    const uint32_t start = (index > half ? index - half : 0) / WindowStep * WindowStep;
+    if (engine.checkpoints.find(start)) {
+        reloadFrom(start, std::min(WindowSize - 1, eventsInFile_ - start), Pass::Move);
+        return true;
+    }
+    // No checkpoint there yet: the events up to the target are decoded for the first time.
+    const uint32_t end = uint32_t(std::min<uint64_t>(uint64_t(index) + half, eventsInFile_));
+    engine.staging.restartAt(engine.nextIndex);
+    startPass(Pass::Move, engine.nextIndex, end - engine.nextIndex);
+    return true;
+}
+
+void LoadController::reloadFrom(uint32_t start, uint32_t count, Pass pass) {
+    RecordingEngine& engine = session_.engine;
     if (engine.callbacks.nodesDropping)
         engine.callbacks.nodesDropping(nullptr);
     engine.tracker.clearNodeReferences();
@@ -110,9 +136,7 @@ bool LoadController::loadDataBefore() {
     engine.nextIndex = start;
     engine.resumeAtCheckpoint(start);
     emit windowChanged();
-    startPass(Pass::Backward, start,
-              std::min({WindowSize - 1, end - start, eventsInFile_ - start}));
-    return true;
+    startPass(pass, start, count);
 }
 
 void LoadController::OnLoadingStarted(uint First, uint Last, bool Appending) {

@@ -1,0 +1,106 @@
+#pragma once
+
+#include "engine/EventRecord.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+namespace kavrin {
+
+inline constexpr uint32_t OverviewBins = 4096;
+// Contexts past this many share no bins: their time is left out and `contextsCapped` says so.
+inline constexpr uint32_t OverviewContextLimit = 256;
+// Message levels 0 (message), 1 (warning), 2 (error); every other level counts in the last.
+inline constexpr size_t OverviewMessageLevels = 4;
+inline constexpr uint32_t NoOverviewEvent = 0xFFFF'FFFFu;
+
+// Summary bins [first, end): a group of neighbouring bins shown as one.
+struct OverviewRange {
+    uint32_t first = 0;
+    uint32_t end = 0;
+};
+// Group `group` of `groups` equal groups over `bins` bins: the bins that start inside it.
+// Never empty while bins > 0: a group narrower than a bin gets the bin it lies in.
+OverviewRange overviewGroup(uint32_t group, uint32_t groups, uint32_t bins);
+
+// What one time bin of the whole recording holds.
+struct OverviewBin {
+    uint32_t events = 0;
+    uint32_t apiCalls = 0;
+    std::array<uint32_t, OverviewMessageLevels> messages{};
+    uint32_t firstIndex = NoOverviewEvent; // the bin's first event, or none
+    uint32_t firstOffset = 0;              // its stream position
+};
+
+// A summary of the whole recording in a fixed number of equal time bins: the run time of every
+// context, the event counts and where each bin begins in the stream. It is fed every interpreted
+// event once, in index order; when the recording outgrows the bins, neighbouring bins merge by
+// pairs and the bin width doubles, so memory stays bins x contexts whatever the length.
+class OverviewSummary {
+public:
+    OverviewSummary();
+
+    // Takes in an event after the tracker interpreted it. Events at an index the summary has
+    // passed already (a window reloaded over them) are ignored.
+    void add(const EventRecord& record) {
+        if (record.index < nextIndex_)
+            return;
+        take(record);
+    }
+    void clear();
+
+    bool hasEvents() const { return eventCount_ != 0; }
+    uint64_t origin() const { return origin_; }     // timestamp of the first event
+    uint64_t lastTime() const { return lastTime_; } // timestamp of the last event
+    uint64_t binWidth() const { return binWidth_; } // in ticks
+    // Bins from the first to the one holding the last event (0 without events).
+    uint32_t usedBins() const;
+    uint64_t binStart(uint32_t bin) const { return origin_ + uint64_t(bin) * binWidth_; }
+    // The bin holding timestamp `t` (clamped to the used bins).
+    uint32_t binOf(uint64_t t) const;
+    const OverviewBin& bin(uint32_t index) const { return bins_[index]; }
+    // An event at about time `t`: the first of t's bin, else of the next bin holding events,
+    // else of the last one before. NoOverviewEvent without events.
+    uint32_t eventNear(uint64_t t) const;
+
+    // Contexts in the order first met; their run time per bin, in ticks.
+    size_t contextCount() const { return contextIds_.size(); }
+    uint32_t contextId(size_t slot) const { return contextIds_[slot]; }
+    uint64_t runTime(size_t slot, uint32_t bin) const { return runTime_[slot][bin]; }
+    bool contextsCapped() const { return contextsCapped_; }
+    // Summed over a range of bins.
+    uint64_t runTime(size_t slot, OverviewRange range) const;
+    // The ticks of the recording that a range of bins covers (the last bin ends at the last
+    // event).
+    uint64_t coveredTicks(OverviewRange range) const;
+
+    uint64_t eventCount() const { return eventCount_; }
+    uint32_t nextIndex() const { return nextIndex_; }
+
+private:
+    void take(const EventRecord& record);
+    void fitTime(uint64_t t);
+    void mergePairs();
+    void addRun(uint64_t from, uint64_t to, size_t slot);
+    size_t slotOf(uint32_t contextId);
+
+    static constexpr size_t NoSlot = ~size_t(0);
+
+    std::vector<OverviewBin> bins_;
+    std::vector<std::vector<uint64_t>> runTime_; // per context slot, OverviewBins each
+    std::vector<uint32_t> contextIds_;
+    std::unordered_map<uint32_t, size_t> slots_;
+    uint64_t origin_ = 0;
+    uint64_t lastTime_ = 0;
+    uint64_t binWidth_ = 1;
+    uint64_t eventCount_ = 0;
+    uint32_t nextIndex_ = 0;
+    uint32_t runningId_ = 0;
+    size_t runningSlot_ = NoSlot;
+    bool contextsCapped_ = false;
+};
+
+} // namespace kavrin
