@@ -4,11 +4,6 @@
 
 namespace kavrin {
 
-namespace {
-constexpr uint32_t FirstCallId = 32;
-constexpr uint32_t MessageLevelMask = 15;
-} // namespace
-
 OverviewRange overviewGroup(uint32_t group, uint32_t groups, uint32_t bins) {
     if (groups == 0 || bins == 0)
         return {};
@@ -47,13 +42,16 @@ void OverviewSummary::clear() {
     runTime_.clear();
     contextIds_.clear();
     slots_.clear();
+    runCache_.fill({});
     origin_ = 0;
     lastTime_ = 0;
     binWidth_ = 1;
     eventCount_ = 0;
     nextIndex_ = 0;
     runningId_ = 0;
-    runningSlot_ = NoSlot;
+    runningTimes_ = nullptr;
+    currentBin_ = 0;
+    currentBinEnd_ = 1;
     contextsCapped_ = false;
 }
 
@@ -79,39 +77,62 @@ uint32_t OverviewSummary::eventNear(uint64_t t) const {
     return NoOverviewEvent;
 }
 
+// The first event, one in a later bin, one that steps back in time, and overflows.
 void OverviewSummary::take(const EventRecord& record) {
     uint64_t t = record.timestamp;
     if (eventCount_ == 0) {
         origin_ = lastTime_ = t;
+        currentBin_ = 0;
+        currentBinEnd_ = origin_ + binWidth_;
     } else {
         t = std::max(t, lastTime_); // time never runs backwards inside the summary
-        fitTime(t);
         // What ran before an overflow is unknown: the views show that gap as Idle.
-        if (record.id == OverflowEvent && runningId_ != IdleContext) {
-            runningId_ = IdleContext;
-            runningSlot_ = slotOf(IdleContext);
+        if (record.id == OverflowEvent && runningId_ != IdleContext)
+            setRunning(IdleContext);
+        if (t < currentBinEnd_) {
+            if (runningTimes_)
+                runningTimes_[currentBin_] += t - lastTime_;
+        } else {
+            advanceTo(t);
         }
-        if (runningSlot_ != NoSlot)
-            addRun(lastTime_, t, runningSlot_);
     }
-    OverviewBin& bin = bins_[binOf(t)];
+    OverviewBin& bin = bins_[currentBin_];
     if (bin.firstIndex == NoOverviewEvent) {
         bin.firstIndex = record.index;
         bin.firstOffset = record.streamPosition;
     }
-    ++bin.events;
-    if (record.id >= FirstCallId)
-        ++bin.apiCalls;
-    else if (record.id == LogOutputEvent)
-        ++bin.messages[std::min<size_t>(record.param2 & MessageLevelMask,
-                                        OverviewMessageLevels - 1)];
-    if (eventCount_ == 0 || record.contextAfter != runningId_) {
-        runningId_ = record.contextAfter;
-        runningSlot_ = slotOf(runningId_);
-    }
+    count(bin, record);
+    if (eventCount_ == 0 || record.contextAfter != runningId_)
+        setRunning(record.contextAfter);
     ++eventCount_;
     lastTime_ = t;
     nextIndex_ = record.index + 1;
+}
+
+// Called at every context switch: a few contexts take turns, so most answers come from the
+// cache rather than the map.
+void OverviewSummary::setRunning(uint32_t contextId) {
+    // Fibonacci hashing: Idle, the scheduler, the timer and small ids all land apart.
+    CachedRun& cached = runCache_[uint32_t(contextId * 0x9E37'79B1u) >> RunCacheShift];
+    if (!cached.valid || cached.contextId != contextId) {
+        const size_t slot = slotOf(contextId);
+        cached = {contextId, slot == NoSlot ? nullptr : runTime_[slot].data(), true};
+    }
+    runningId_ = contextId;
+    runningTimes_ = cached.times;
+}
+
+void OverviewSummary::advanceTo(uint64_t t) {
+    fitTime(t);
+    uint32_t bin = binOf(lastTime_);
+    for (uint64_t from = lastTime_; from < t; ++bin) {
+        const uint64_t pieceEnd = std::min(t, binStart(bin) + binWidth_);
+        if (runningTimes_)
+            runningTimes_[bin] += pieceEnd - from;
+        from = pieceEnd;
+    }
+    currentBin_ = binOf(t);
+    currentBinEnd_ = binStart(currentBin_) + binWidth_;
 }
 
 void OverviewSummary::fitTime(uint64_t t) {
@@ -137,18 +158,6 @@ void OverviewSummary::mergePairs() {
         std::fill(times.begin() + OverviewBins / 2, times.end(), 0);
     }
     binWidth_ *= 2;
-}
-
-void OverviewSummary::addRun(uint64_t from, uint64_t to, size_t slot) {
-    std::vector<uint64_t>& times = runTime_[slot];
-    uint32_t bin = binOf(from);
-    while (from < to) {
-        const uint64_t binEnd = binStart(bin) + binWidth_;
-        const uint64_t pieceEnd = std::min(to, binEnd);
-        times[bin] += pieceEnd - from;
-        from = pieceEnd;
-        ++bin;
-    }
 }
 
 size_t OverviewSummary::slotOf(uint32_t contextId) {

@@ -2,6 +2,7 @@
 
 #include "engine/EventRecord.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -48,7 +49,21 @@ public:
     void add(const EventRecord& record) {
         if (record.index < nextIndex_)
             return;
-        take(record);
+        // Most events lie in the bin of the one before: counted here, the rest in take().
+        const uint64_t t = record.timestamp;
+        if (t < lastTime_ || t >= currentBinEnd_ || eventCount_ == 0 ||
+            record.id == OverflowEvent) {
+            take(record);
+            return;
+        }
+        if (runningTimes_)
+            runningTimes_[currentBin_] += t - lastTime_;
+        lastTime_ = t;
+        count(bins_[currentBin_], record);
+        if (record.contextAfter != runningId_)
+            setRunning(record.contextAfter);
+        ++eventCount_;
+        nextIndex_ = record.index + 1;
     }
     void clear();
 
@@ -81,10 +96,23 @@ public:
     uint32_t nextIndex() const { return nextIndex_; }
 
 private:
+    static constexpr uint32_t FirstCallId = 32;
+    static constexpr uint32_t MessageLevelMask = 15;
+
+    static void count(OverviewBin& bin, const EventRecord& record) {
+        ++bin.events;
+        if (record.id >= FirstCallId)
+            ++bin.apiCalls;
+        else if (record.id == LogOutputEvent)
+            ++bin.messages[std::min<size_t>(record.param2 & MessageLevelMask,
+                                            OverviewMessageLevels - 1)];
+    }
     void take(const EventRecord& record);
     void fitTime(uint64_t t);
     void mergePairs();
-    void addRun(uint64_t from, uint64_t to, size_t slot);
+    void setRunning(uint32_t contextId);
+    // Moves on to a later bin than the current one: the run time up to `t`, bin by bin.
+    void advanceTo(uint64_t t);
     size_t slotOf(uint32_t contextId);
 
     static constexpr size_t NoSlot = ~size_t(0);
@@ -93,13 +121,22 @@ private:
     std::vector<std::vector<uint64_t>> runTime_; // per context slot, OverviewBins each
     std::vector<uint32_t> contextIds_;
     std::unordered_map<uint32_t, size_t> slots_;
+    struct CachedRun {
+        uint32_t contextId = 0;
+        uint64_t* times = nullptr; // the context's run time per bin; none when not kept
+        bool valid = false;
+    };
+    static constexpr unsigned RunCacheShift = 26; // 64 entries: the top 6 bits of a hash
+    std::array<CachedRun, size_t(1) << (32 - RunCacheShift)> runCache_{};
     uint64_t origin_ = 0;
     uint64_t lastTime_ = 0;
     uint64_t binWidth_ = 1;
     uint64_t eventCount_ = 0;
     uint32_t nextIndex_ = 0;
     uint32_t runningId_ = 0;
-    size_t runningSlot_ = NoSlot;
+    uint64_t* runningTimes_ = nullptr; // per bin, of the running context (none: not kept)
+    uint32_t currentBin_ = 0;          // the bin of the last event
+    uint64_t currentBinEnd_ = 1;
     bool contextsCapped_ = false;
 };
 
