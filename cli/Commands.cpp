@@ -100,6 +100,7 @@ int runCommand(const CliOptions& options, std::FILE* out, std::FILE* messages) {
         break;
     case Command::Overview:
         printOverview(recording.engine(), recording.presentation(), options.bins, out);
+        break;
     case Command::Check:
         status = checkRecording(recording, options, out, messages);
         break;
