@@ -12,6 +12,7 @@ namespace {
 constexpr Argb TaskTintAlpha = 0x60;
 constexpr int ApiMarkHeight = 4;
 constexpr int MixedMarkHeight = 3;
+constexpr int MinimumBorderedBar = 3; // pixels wide; narrower ready bars get no left border
 constexpr int MessageFlagSize = 4;
 
 // Pixel column of time `t`, which may lie far outside the image.
@@ -268,7 +269,10 @@ void LaneRenderer::drawReadyBars(const LaneScene& scene, PixelCanvas& canvas) {
                 std::max(columnOf(scene, span.endNs ? span.endNs : index.lastNs()), x0 + 1);
             if (x1 > drawnTo) {
                 canvas.fillRows(x0, x1, laneRows.top, rows);
-                canvas.verticalLine(x0, laneRows.top + 1, laneRows.bottom - 1, ReadyBarScheme.dark);
+                // Zoomed out, a border at every start would paint the lane solid.
+                if (x1 - x0 >= MinimumBorderedBar)
+                    canvas.verticalLine(x0, laneRows.top + 1, laneRows.bottom - 1,
+                                        ReadyBarScheme.dark);
                 drawnTo = x1;
             }
             // Spans starting inside drawn pixels end before the next one starts, so only the

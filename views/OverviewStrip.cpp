@@ -15,7 +15,7 @@ namespace kavrin {
 
 namespace {
 const QColor WindowFrame(0x00, 0x00, 0xD0);
-const QColor VisibleSpan(0x00, 0x00, 0xD0, 40);
+const QColor VisibleSpan(0x00, 0x00, 0xD0, 28);
 const QColor VisibleSpanEdge(0x00, 0x00, 0xD0, 160);
 const QColor NotLoaded(0xFF, 0xFF, 0xFF, 150);
 } // namespace
