@@ -1,5 +1,7 @@
 #include "engine/RecordingEngine.h"
 
+#include "engine/LogFormatter.h"
+
 #include <algorithm>
 
 namespace kavrin {
@@ -179,8 +181,12 @@ void RecordingEngine::analyse(uint32_t first, uint32_t last) {
     for (uint64_t index = first; index <= last && takeRecord(uint32_t(index), record); ++index) {
         if (record.id != SyncEvent) {
             tracker.interpret(record, PassKind::Analysis);
-            if (keepOverview)
+            if (keepOverview) {
+                // The analysis pass formats no log text: the overview reads the level alone.
+                if (record.id == LogOutputEvent)
+                    record.param2 = logOutputOptions(record.payload, record.payloadSize);
                 overview.add(record);
+            }
             statistics.closeIntervalIfDue(record, tracker);
             lastTimestamp = record.timestamp;
             tracker.accountSwitch(record, PassKind::Analysis);
