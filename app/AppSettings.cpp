@@ -102,6 +102,7 @@ void writeWindow(QSettings& file, const WindowSettings& window) {
         file.setValue(QStringLiteral("Position"), *window.position);
     for (int pane = 0; pane < PaneCount; ++pane)
         file.setValue(QLatin1String(PaneKeys[size_t(pane)]), window.panesShown[size_t(pane)]);
+    file.setValue(QStringLiteral("RecordingOverview"), window.recordingOverview);
     writeSizes(file, QStringLiteral("Col0"), window.rowHeights);
     for (int row = 0; row < SplitterRowCount; ++row)
         writeSizes(file, rowKey(row), window.paneWidths[size_t(row)]);
@@ -117,6 +118,7 @@ bool readWindow(QSettings& file, WindowSettings& window) {
         window.position = position.toPoint();
     for (int pane = 0; pane < PaneCount; ++pane)
         read(file, PaneKeys[size_t(pane)], window.panesShown[size_t(pane)]);
+    read(file, "RecordingOverview", window.recordingOverview);
     readSizes(file, QStringLiteral("Col0"), window.rowHeights);
     for (int row = 0; row < SplitterRowCount; ++row)
         readSizes(file, rowKey(row), window.paneWidths[size_t(row)]);

@@ -26,6 +26,7 @@ struct WindowSettings {
     QSize size{1100, 800};
     std::optional<QPoint> position; // none: placed by the window system
     std::array<bool, PaneCount> panesShown{true, false, true, true, true, true, false};
+    bool recordingOverview = true; // the overview strip above the timeline
     QList<int> rowHeights{250, 300, 200, 200};
     std::array<QList<int>, SplitterRowCount> paneWidths{QList<int>{640, 400}, QList<int>{1040},
                                                         QList<int>{1040}, QList<int>{720, 320},

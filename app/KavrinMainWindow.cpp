@@ -21,6 +21,7 @@
 #include "views/LoadView.h"
 #include "views/LogPane.h"
 #include "views/MessageView.h"
+#include "views/OverviewStrip.h"
 #include "views/SystemInfoDialog.h"
 #include "views/TaskView.h"
 #include "views/TimeView.h"
@@ -210,6 +211,7 @@ void KavrinMainWindow::wireEngine() {
         if (runState_ != RunState::Recording)
             eventModel_->storeReset();
         timeView_->dataReset();
+        overviewStrip_->update();
     };
     callbacks.logOutputStored = [this](EventNode* node) { messageModel_->addMessage(*node); };
     callbacks.nodesDropping = [this](EventNode*) { eventModel_->nodesDropping(); };
@@ -243,7 +245,9 @@ void KavrinMainWindow::createCentralLayout() {
     addPane(Pane::Messages, QStringLiteral("Terminal"), 0, messageView_, 0);
 
     timeView_ = new TimeView(engine_, presentation_, viewOptions_);
-    addPane(Pane::Time, QStringLiteral("Timeline"), 1, timeView_, 100);
+    overviewStrip_ = new OverviewStrip(engine_, presentation_, *timeView_);
+    addPane(Pane::Time, QStringLiteral("Timeline"), 1, overviewStrip_, 0);
+    panes_[size_t(Pane::Time)]->addContent(timeView_, 100);
     timeScrollBar_ = new QScrollBar(Qt::Horizontal);
     timeScrollBar_->setTracking(true);
     panes_[size_t(Pane::Time)]->addContent(timeScrollBar_);
@@ -302,6 +306,8 @@ void KavrinMainWindow::wireViews() {
     connect(timeView_, &TimeView::cursorPositionChanged, this,
             qOverload<int>(&KavrinMainWindow::setCursor));
     connect(timeView_, &TimeView::windowChanged, loadView_, qOverload<>(&QWidget::update));
+    connect(timeView_, &TimeView::windowChanged, overviewStrip_, qOverload<>(&QWidget::update));
+    connect(overviewStrip_, &OverviewStrip::moveRequested, this, &KavrinMainWindow::moveToOverview);
     connect(timeView_, &TimeView::referencesChanged, eventModel_, &EventModel::refresh);
     connect(timeView_, &TimeView::paneTitlesChanged, this,
             [this](const QString& timeline, const QString& cpuLoad) {

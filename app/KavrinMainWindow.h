@@ -49,6 +49,7 @@ class PaneWidget;
 class SystemInfoModel;
 class TaskModel;
 class TaskView;
+class OverviewStrip;
 class TimeView;
 struct RequestPeriods;
 struct SuppressibleMessage;
@@ -128,6 +129,7 @@ public:
     bool passRunning() const { return controller_->busy(); }
     LiveRecorder& recorder() { return *recorder_; }
     TimeView& timeView() { return *timeView_; }
+    OverviewStrip& overviewStrip() { return *overviewStrip_; }
     LoadView& loadView() { return *loadView_; }
     int zoomIndex() const { return viewOptions_.zoomRow; }
     int cursorPosition() const { return viewOptions_.cursorPosition; }
@@ -210,6 +212,7 @@ public slots:
     void logToggled();
     void statusbarToggled(bool on);
     void toolbarToggled(bool on);
+    void overviewToggled(bool on);
     void openManual();
     void showAbout();
     void showPreferences();
@@ -283,6 +286,9 @@ private:
     void openRecording(const QString& path);
     bool refuseWhileLoading();
     void passFinished(LoadController::Pass pass, uint first, uint last);
+    // A click or drag in the overview strip (MainWindowOverview.cpp).
+    void moveToOverview(quint64 ticks, uint eventIndex);
+    void showOverviewTarget();
     void endPasses();
     void showLoadSummary(LoadController::Pass pass, uint first, uint last);
     void reportStreamStop();
@@ -347,6 +353,7 @@ private:
     LogPane* logPane_ = nullptr;
     QScrollBar* timeScrollBar_ = nullptr;
     TimeView* timeView_ = nullptr;
+    OverviewStrip* overviewStrip_ = nullptr;
     LoadView* loadView_ = nullptr;
     std::array<PaneWidget*, PaneCount> panes_{};
     QSplitter* columnSplitter_ = nullptr;
@@ -373,6 +380,12 @@ private:
     bool overflowNoticeShown_ = false; // since the recording started
     int followedRow_ = -1;             // the row auto scroll selected last
     GoToType lastGoToType_ = GoToType::Event;
+    // Where the overview asked to go while the window was being moved: centred once it is.
+    struct OverviewTarget {
+        uint64_t ticks;
+        uint32_t eventIndex;
+    };
+    std::optional<OverviewTarget> overviewTarget_;
 };
 
 } // namespace kavrin

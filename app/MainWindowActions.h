@@ -60,6 +60,7 @@ struct MainWindowActions {
 
     std::array<QAction*, PaneCount> panes{}; // in Pane order
     QAction* statusBar = nullptr;
+    QAction* recordingOverview = nullptr;
     QAction* toolBar = nullptr;
     QAction* manual = nullptr;
     QAction* about = nullptr;

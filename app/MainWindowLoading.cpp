@@ -11,6 +11,7 @@
 #include "presentation/models/TaskModel.h"
 #include "recorder/LiveRecorder.h"
 #include "views/EventView.h"
+#include "views/OverviewStrip.h"
 #include "views/SystemInfoDialog.h"
 #include "views/TimeView.h"
 #include "views/ZoomLevels.h"
@@ -37,6 +38,8 @@ void KavrinMainWindow::resetAllData() {
     messageModel_->clear();
     eventModel_->storeReset();
     timeView_->dataReset();
+    overviewTarget_.reset();
+    overviewStrip_->dataReset();
     dataFile_.close();
     recorder_->reset();
     presentation_.reset();
@@ -159,6 +162,11 @@ void KavrinMainWindow::passFinished(LoadController::Pass pass, uint first, uint 
     }
     eventModel_->rowsAppended(); // the list takes the pass's rows at once
     timeView_->dataReset();
+    if (pass == LoadController::Pass::Move) {
+        endPasses();
+        showOverviewTarget();
+        return;
+    }
     if (pass != LoadController::Pass::Backward) {
         const bool stored = engine_.store.first() != nullptr;
         selectZoom(stored ? FullRecordingZoom : DefaultZoom);
@@ -171,6 +179,7 @@ void KavrinMainWindow::passFinished(LoadController::Pass pass, uint first, uint 
         return;
     }
     showLoadSummary(pass, first, last);
+    showOverviewTarget(); // a click in the overview while the pass ran
 }
 
 // The summary and messages show the statistics as loaded; the timer was stopped for the passes.

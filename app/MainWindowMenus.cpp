@@ -216,6 +216,9 @@ void KavrinMainWindow::createActions() {
     a.statusBar = makeAction(this, "Show/Hide &Status Bar", {}, nullptr, true);
     a.statusBar->setChecked(true);
     connect(a.statusBar, &QAction::toggled, this, &KavrinMainWindow::statusbarToggled);
+    a.recordingOverview = makeAction(this, "Recording &Overview", {}, nullptr, true);
+    a.recordingOverview->setChecked(true);
+    connect(a.recordingOverview, &QAction::toggled, this, &KavrinMainWindow::overviewToggled);
     a.toolBar = makeAction(this, "Show/Hide T&ool Bar", {}, nullptr, true);
     a.toolBar->setChecked(true);
     connect(a.toolBar, &QAction::toggled, this, &KavrinMainWindow::toolbarToggled);
@@ -281,6 +284,7 @@ void KavrinMainWindow::createMenus() {
     view->addSeparator();
     view->addAction(a.autoScroll);
     view->addAction(a.messageIndicators);
+    view->addAction(a.recordingOverview);
 
     a.goMenu = menuBar()->addMenu(QStringLiteral("&Go"));
     connect(a.goMenu, &QMenu::aboutToShow, this, &KavrinMainWindow::OnShowMenuGo);

@@ -45,6 +45,7 @@ void KavrinMainWindow::gatherSettings() {
     window.rowHeights = columnSplitter_->sizes();
     for (int row = 0; row < SplitterRowCount; ++row)
         window.paneWidths[size_t(row)] = rowSplitters_[size_t(row)]->sizes();
+    window.recordingOverview = actions_.recordingOverview->isChecked();
     settings_.preferences.logLevel = log_.level();
 }
 
@@ -82,6 +83,7 @@ void KavrinMainWindow::applySettings(const ReadResult& read) {
     columnSplitter_->setSizes(window.rowHeights);
     for (int row = 0; row < SplitterRowCount; ++row)
         rowSplitters_[size_t(row)]->setSizes(window.paneWidths[size_t(row)]);
+    actions_.recordingOverview->setChecked(window.recordingOverview);
 
     const EventListSettings& events = settings_.events;
     actions_.autoScroll->setChecked(events.autoScroll);

@@ -6,6 +6,7 @@
 #include "presentation/models/TaskModel.h"
 #include "recorder/LiveRecorder.h"
 #include "views/LoadView.h"
+#include "views/OverviewStrip.h"
 #include "views/TimeView.h"
 
 #include <QLabel>
@@ -53,6 +54,7 @@ void KavrinMainWindow::statsTimerFired() {
         eventModel_->rowsAppended();
         followNewestEvents();
         showLiveTime();
+        overviewStrip_->update();
     }
 }
 

@@ -4,6 +4,7 @@
 #include "app/PaneWidget.h"
 #include "presentation/models/EventModel.h"
 #include "views/EventView.h"
+#include "views/OverviewStrip.h"
 #include "views/TimeView.h"
 #include "views/ZoomLevels.h"
 
@@ -247,6 +248,10 @@ void KavrinMainWindow::isrToggled() {}
 
 void KavrinMainWindow::statusbarToggled(bool on) {
     statusBar()->setVisible(on);
+}
+
+void KavrinMainWindow::overviewToggled(bool on) {
+    overviewStrip_->setVisible(on);
 }
 
 void KavrinMainWindow::toolbarToggled(bool on) {

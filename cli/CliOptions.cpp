@@ -24,6 +24,8 @@ std::optional<Command> commandNamed(const QString& name) {
         return Command::Info;
     if (name == QLatin1String("export"))
         return Command::Export;
+    if (name == QLatin1String("overview"))
+        return Command::Overview;
     if (name == QLatin1String("check"))
         return Command::Check;
     if (name == QLatin1String("diff"))
@@ -125,6 +127,13 @@ private:
             return allowedFor(arg, Command::Events) && number(arg, options.first);
         if (arg == QLatin1String("--count"))
             return allowedFor(arg, Command::Events) && number(arg, options.count);
+        if (arg == QLatin1String("--bins")) {
+            if (!allowedFor(arg, Command::Overview) || !number(arg, options.bins))
+                return false;
+            if (*options.bins == 0)
+                result_.error = QStringLiteral("--bins must be at least 1");
+            return result_.error.isEmpty();
+        }
         if (arg == QLatin1String("--system-time")) {
             options.systemTime = true;
             return allowedFor(arg, Command::Events);

@@ -11,7 +11,7 @@
 
 namespace kavrin::cli {
 
-enum class Command { Events, Contexts, Info, Export, Check, Diff, Record, Help };
+enum class Command { Events, Contexts, Info, Export, Overview, Check, Diff, Record, Help };
 enum class ExportFormat { Csv, Json, Chrome };
 
 // What `record` was told; unset values are the program's defaults.
@@ -36,6 +36,7 @@ struct CliOptions {
     QString file;
     std::optional<uint32_t> first;
     std::optional<uint32_t> count;
+    std::optional<uint32_t> bins; // overview: bins printed
     int resolution = 7;
     bool systemTime = false;
     ExportFormat format = ExportFormat::Csv;

@@ -4,6 +4,7 @@
 #include "cli/DiffCommand.h"
 #include "cli/EventWalk.h"
 #include "cli/Exporters.h"
+#include "cli/OverviewTable.h"
 #include "cli/RecordCommand.h"
 #include "cli/Recording.h"
 #include "cli/TextFields.h"
@@ -96,6 +97,9 @@ int runCommand(const CliOptions& options, std::FILE* out, std::FILE* messages) {
         break;
     case Command::Export:
         status = exportEvents(recording, options, messages);
+        break;
+    case Command::Overview:
+        printOverview(recording.engine(), recording.presentation(), options.bins, out);
         break;
     case Command::Check:
         status = checkRecording(recording, options, out, messages);

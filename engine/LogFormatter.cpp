@@ -160,6 +160,19 @@ void formatArguments(BoundedOutput& out, const std::string& format, PayloadReade
 
 } // namespace
 
+uint32_t logOutputOptions(const uint8_t* block, uint32_t size) {
+    uint32_t at = 0;
+    const auto next = [&] { return at < size ? uint32_t(block[at++]) : 0u; };
+    uint32_t length = next();
+    if (length == 0xFF) { // a 16-bit length follows, high byte first
+        const uint32_t high = next();
+        length = (high << 8) | next();
+    }
+    at = uint32_t(std::min<uint64_t>(size, uint64_t(at) + length)); // past the format string
+    PayloadReader reader(block + at, size - at);
+    return reader.readVarint(0);
+}
+
 FormattedLog formatLogOutput(const uint8_t* block, uint32_t size) {
     PayloadReader reader(block, size);
     const std::string format = reader.readString();

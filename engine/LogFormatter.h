@@ -13,5 +13,7 @@ struct FormattedLog {
 // Formats a Log Output block (format string, options, argument count, arguments) with the
 // target's small printf into a buffer of max(size, 512) bytes.
 FormattedLog formatLogOutput(const uint8_t* block, uint32_t size);
+// Only the options of a Log Output block, without formatting (nor allocating) anything.
+uint32_t logOutputOptions(const uint8_t* block, uint32_t size);
 
 } // namespace kavrin

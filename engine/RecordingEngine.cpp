@@ -1,5 +1,7 @@
 #include "engine/RecordingEngine.h"
 
+#include "engine/LogFormatter.h"
+
 #include <algorithm>
 
 namespace kavrin {
@@ -34,6 +36,7 @@ void RecordingEngine::resetAll() {
     statistics.clear();
     contextList.clear(tracker);
     contextList.reversePriority = false;
+    overview.clear();
     nextIndex = 0;
     firstIndex = 0;
     lastTimestamp = 0;
@@ -108,6 +111,8 @@ void RecordingEngine::processEvent(EventRecord record) {
         return;
     }
     tracker.interpret(record, pass);
+    if (keepOverview)
+        overview.add(record); // only events past those of the analysis pass count
     lastTimestamp = std::max(lastTimestamp, record.timestamp); // a live recording's uptime
     if (record.id == OverflowEvent && lastNode)
         lastNode->record.contextAfter = IdleContext; // Idle is the fall-back after an overflow
@@ -176,6 +181,12 @@ void RecordingEngine::analyse(uint32_t first, uint32_t last) {
     for (uint64_t index = first; index <= last && takeRecord(uint32_t(index), record); ++index) {
         if (record.id != SyncEvent) {
             tracker.interpret(record, PassKind::Analysis);
+            if (keepOverview) {
+                // The analysis pass formats no log text: the overview reads the level alone.
+                if (record.id == LogOutputEvent)
+                    record.param2 = logOutputOptions(record.payload, record.payloadSize);
+                overview.add(record);
+            }
             statistics.closeIntervalIfDue(record, tracker);
             lastTimestamp = record.timestamp;
             tracker.accountSwitch(record, PassKind::Analysis);

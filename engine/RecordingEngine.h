@@ -4,6 +4,7 @@
 #include "engine/ContextList.h"
 #include "engine/ContextTracker.h"
 #include "engine/EventStore.h"
+#include "engine/OverviewSummary.h"
 #include "engine/StagingBuffer.h"
 #include "engine/Statistics.h"
 #include "engine/StreamDecoder.h"
@@ -83,6 +84,9 @@ public:
     ContextList contextList;
     EngineCallbacks callbacks;
     WindowGeometry window;
+    // The whole recording at a glance, filled by the analysis pass or while recording.
+    OverviewSummary overview;
+    bool keepOverview = true;
 
     uint32_t nextIndex = 0;
     uint32_t firstIndex = 0;

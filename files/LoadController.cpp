@@ -98,11 +98,35 @@ bool LoadController::loadDataBefore() {
     // The window's end moves back by a step too, so that a step forward returns to the same
     // window; the events in between were counted already and are replayed without counting.
     const uint32_t end = std::max(engine.nextIndex - step, start + 1);
-    if (!engine.restartWindowAt(start))
+    return reloadFrom(start, std::min({engine.window.size - 1, end - start, eventsInFile_ - start}),
+                      Pass::Backward);
+}
+
+bool LoadController::moveWindowTo(uint32_t index) {
+    RecordingEngine& engine = session_.engine;
+    if (!session_.file.isLoaded() || busy() || eventsInFile_ == 0)
+        return false;
+    index = std::min(index, eventsInFile_ - 1);
+    if (engine.store.first() && index >= engine.firstIndex && index < engine.nextIndex)
+        return false;
+    const uint32_t half = engine.window.size / 2;
+    const uint32_t step = engine.window.step;
+    const uint32_t start = (index > half ? index - half : 0) / step * step;
+    if (engine.checkpoints.find(start))
+        return reloadFrom(start, std::min(engine.window.size - 1, eventsInFile_ - start),
+                          Pass::Move);
+    // No checkpoint there yet: the events up to the target are decoded for the first time.
+    const uint32_t end = uint32_t(std::min<uint64_t>(uint64_t(index) + half, eventsInFile_));
+    engine.staging.restartAt(engine.nextIndex);
+    startPass(Pass::Move, engine.nextIndex, end - engine.nextIndex);
+    return true;
+}
+
+bool LoadController::reloadFrom(uint32_t start, uint32_t count, Pass pass) {
+    if (!session_.engine.restartWindowAt(start))
         return false;
     emit windowChanged();
-    startPass(Pass::Backward, start,
-              std::min({engine.window.size - 1, end - start, eventsInFile_ - start}));
+    startPass(pass, start, count);
     return true;
 }
 

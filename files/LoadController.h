@@ -21,7 +21,7 @@ struct RecordProperties;
 class LoadController : public QObject {
     Q_OBJECT
 public:
-    enum class Pass { None, Analysis, Load, Forward, Backward };
+    enum class Pass { None, Analysis, Load, Forward, Backward, Move };
     Q_ENUM(Pass)
 
     static constexpr uint32_t AnalysisProgressRange = 10'000'000;
@@ -36,6 +36,10 @@ public:
     // load; a step asked for while a pass runs is queued behind it.
     bool loadDataAfter();
     bool loadDataBefore();
+    // Moves the window so that it holds event `index` about in its middle: reloaded from the
+    // checkpoint before that when the window was there before, else carried forward from its
+    // end. False when the event is stored already, there is no file, or a pass runs.
+    bool moveWindowTo(uint32_t index);
 
     bool busy() const { return pass_ != Pass::None; }
     // Events (Sync records included) that the analysis pass found.
@@ -72,6 +76,8 @@ private:
     bool openDataFile(const QString& path, QString* error);
     void loadFile();
     void startPass(Pass pass, uint32_t first, uint32_t count);
+    // Empties the window and decodes `count` events from the checkpoint at `start`.
+    bool reloadFrom(uint32_t start, uint32_t count, Pass pass);
     void finishAnalysis(uint32_t found);
     void runQueuedStep();
 

@@ -10,7 +10,9 @@ namespace kavrin {
 namespace {
 
 constexpr Argb TaskTintAlpha = 0x60;
-constexpr int ApiMarkHeight = 3;
+constexpr int ApiMarkHeight = 4;
+constexpr int MixedMarkHeight = 3;
+constexpr int MinimumBorderedBar = 3; // pixels wide; narrower ready bars get no left border
 constexpr int MessageFlagSize = 4;
 
 // Pixel column of time `t`, which may lie far outside the image.
@@ -102,6 +104,8 @@ void LaneRenderer::render(const LaneScene& scene, PixelCanvas& canvas) {
 void LaneRenderer::markActivity(const LaneScene& scene, int width) {
     const TimelineIndex& index = *scene.index;
     activity_.assign(size_t(scene.lanes) * size_t(width), NoSlot);
+    fill_.assign(activity_.size(), FullFill);
+    mixed_.assign(size_t(width), false);
     switches_.clear();
     const double first = double(index.firstNs());
     const double last = double(index.lastNs());
@@ -117,8 +121,11 @@ void LaneRenderer::markActivity(const LaneScene& scene, int width) {
         // The last event has no span of its own.
         const size_t end = std::max(
             std::min(index.firstAtOrAfter(uint64_t(std::ceil(to))), index.size() - 1), begin + 1);
-        const size_t stride = (end - begin + SamplesPerColumn - 1) / SamplesPerColumn;
-        for (size_t e = begin; e < end; e += stride) {
+        if (end - begin > SparseColumnEvents) {
+            markDenseColumn(scene, column, width, {begin, end, from, to});
+            continue;
+        }
+        for (size_t e = begin; e < end; ++e) {
             const Slot slot = index.slotAfter(e);
             const int lane = laneOf(slot);
             if (lane > 0 && lane < scene.lanes)
@@ -128,15 +135,50 @@ void LaneRenderer::markActivity(const LaneScene& scene, int width) {
                 unified = slot;
             const Slot before = index.slotBefore(e);
             const int fromLane = laneOf(before);
-            // Switch lines only where every event of the column is seen; sampled columns
-            // would be a solid block of lines.
-            if (stride == 1 && before != slot && double(index.timeNs(e)) >= from && fromLane > 0 &&
-                lane > 0 &&
+            if (before != slot && double(index.timeNs(e)) >= from && fromLane > 0 && lane > 0 &&
                 (switches_.empty() || switches_.back().x != column ||
                  switches_.back().fromLane != fromLane || switches_.back().toLane != lane))
                 switches_.push_back({column, fromLane, lane});
         }
     }
+}
+
+// A column with many events shows how long each context ran in it: its lane filled to that
+// share of the height, the unified lane in the colour of the one that ran longest, marked as
+// mixed when that one ran less than two thirds of the column. No switch lines: they would be
+// a solid block.
+void LaneRenderer::markDenseColumn(const LaneScene& scene, int column, int width,
+                                   const ColumnEvents& events) {
+    const TimelineIndex& index = *scene.index;
+    ranNs_.assign(scene.styles.size(), 0.0);
+    double total = 0;
+    for (size_t e = events.begin; e < events.end; ++e) {
+        const double start = std::max(double(index.timeNs(e)), events.from);
+        const double stop = std::min(double(index.timeNs(e + 1)), events.to);
+        const Slot slot = index.slotAfter(e);
+        if (stop > start && slot < ranNs_.size()) {
+            ranNs_[slot] += stop - start;
+            total += stop - start;
+        }
+    }
+    if (total <= 0)
+        return;
+    Slot dominant = NoSlot;
+    for (Slot slot = 0; slot < ranNs_.size(); ++slot) {
+        if (ranNs_[slot] <= 0)
+            continue;
+        if (dominant == NoSlot || ranNs_[slot] > ranNs_[dominant])
+            dominant = slot;
+        const int lane = scene.styles[slot].lane;
+        if (lane <= 0 || lane >= scene.lanes)
+            continue;
+        const size_t cell = size_t(lane) * size_t(width) + size_t(column);
+        activity_[cell] = slot;
+        fill_[cell] =
+            uint8_t(std::clamp(std::lround(ranNs_[slot] / total * FullFill), 1L, long(FullFill)));
+    }
+    activity_[size_t(column)] = dominant;
+    mixed_[size_t(column)] = ranNs_[dominant] < total * 2 / 3;
 }
 
 const std::vector<Argb>& LaneRenderer::barRows(Slot slot, const ColourScheme& scheme, int height) {
@@ -153,10 +195,22 @@ void LaneRenderer::drawRuns(const LaneScene& scene, PixelCanvas& canvas, int wid
         const LaneSpan span = laneSpan(lane, scene.rowHeight);
         const int height = span.bottom - span.top;
         const Slot* row = activity_.data() + size_t(lane) * size_t(width);
+        const uint8_t* fill = fill_.data() + size_t(lane) * size_t(width);
         for (int column = 0; column < width;) {
             const Slot slot = row[column];
             int runEnd = column + 1;
-            while (runEnd < width && row[runEnd] == slot)
+            if (fill[column] != FullFill) {
+                // Part of the column: a plain bar from the lane's bottom.
+                if (slot < scene.styles.size()) {
+                    const int shown =
+                        std::max(1, (height * fill[column] + FullFill / 2) / FullFill);
+                    canvas.verticalLine(column, span.bottom - shown, span.bottom,
+                                        scene.styles[slot].scheme.middle);
+                }
+                column = runEnd;
+                continue;
+            }
+            while (runEnd < width && row[runEnd] == slot && fill[runEnd] == FullFill)
                 ++runEnd;
             if (slot != NoSlot && slot < scene.styles.size()) {
                 const ColourScheme& scheme = scene.styles[slot].scheme;
@@ -169,6 +223,10 @@ void LaneRenderer::drawRuns(const LaneScene& scene, PixelCanvas& canvas, int wid
             column = runEnd;
         }
     }
+    const LaneSpan unified = laneSpan(0, scene.rowHeight);
+    for (int column = 0; column < width; ++column)
+        if (mixed_[size_t(column)])
+            canvas.verticalLine(column, unified.top, unified.top + MixedMarkHeight, MixedMark);
 }
 
 void LaneRenderer::drawTaskTints(const LaneScene& scene, PixelCanvas& canvas) {
@@ -211,7 +269,10 @@ void LaneRenderer::drawReadyBars(const LaneScene& scene, PixelCanvas& canvas) {
                 std::max(columnOf(scene, span.endNs ? span.endNs : index.lastNs()), x0 + 1);
             if (x1 > drawnTo) {
                 canvas.fillRows(x0, x1, laneRows.top, rows);
-                canvas.verticalLine(x0, laneRows.top + 1, laneRows.bottom - 1, ReadyBarScheme.dark);
+                // Zoomed out, a border at every start would paint the lane solid.
+                if (x1 - x0 >= MinimumBorderedBar)
+                    canvas.verticalLine(x0, laneRows.top + 1, laneRows.bottom - 1,
+                                        ReadyBarScheme.dark);
                 drawnTo = x1;
             }
             // Spans starting inside drawn pixels end before the next one starts, so only the
@@ -246,7 +307,11 @@ void LaneRenderer::drawApiMarks(const LaneScene& scene, PixelCanvas& canvas) {
         const LaneStyle& style = scene.styles[owner];
         const LaneSpan span = laneSpan(style.lane, scene.rowHeight);
         const int x1 = std::max(columnOf(scene, spanEndNs(index, position)), x + 1);
-        canvas.fillRect(x, span.bottom - ApiMarkHeight, x1, span.bottom, style.scheme.dark);
+        // An outline with the lane's background inside: no run of a context looks like it.
+        const int top = span.bottom - ApiMarkHeight;
+        canvas.fillRect(x, top, x1, span.bottom, ApiMark);
+        if (x1 - x > 2)
+            canvas.fillRect(x + 1, top + 1, x1 - 1, span.bottom - 1, LaneBackground);
     });
 }
 

@@ -68,20 +68,32 @@ inline constexpr Argb SwitchLineColour = opaque(0x444444);
 inline constexpr Argb WarningMark = opaque(0xD0A000);
 inline constexpr Argb ErrorMark = opaque(0xE00000);
 inline constexpr Argb MessageMark = opaque(0x707070);
+inline constexpr Argb ApiMark = opaque(0x303030);
+inline constexpr Argb MixedMark = opaque(0x202020);
 
-// Renders context activity, task tints, ready bars, switch lines and marks. Work per pixel
-// column is bounded: a column covering many events samples a fixed number of them (and shows
-// no switch lines), and marks skip to the next column once a few are drawn. The scratch
-// buffers are kept between calls.
+// Renders context activity, task tints, ready bars, switch lines and marks. A column covering
+// many events shows each context's share of it instead of switch lines; marks skip to the next
+// column once a few are drawn. The scratch buffers are kept between calls.
 class LaneRenderer {
 public:
     void render(const LaneScene& scene, PixelCanvas& canvas);
 
-    // Events examined per pixel column at most.
+    // Marks drawn per pixel column at most.
     static constexpr size_t SamplesPerColumn = 8;
+    // Columns with more events than this show shares of time rather than every switch.
+    static constexpr size_t SparseColumnEvents = 8;
+    // Share of a lane's height that a context fills in a dense column: 255 is all of it.
+    static constexpr int FullFill = 255;
 
 private:
+    struct ColumnEvents {
+        size_t begin; // first event whose span reaches into the column
+        size_t end;   // one past the last
+        double from;  // the column's time range in ns
+        double to;
+    };
     void markActivity(const LaneScene& scene, int width);
+    void markDenseColumn(const LaneScene& scene, int column, int width, const ColumnEvents& events);
     void drawRuns(const LaneScene& scene, PixelCanvas& canvas, int width);
     void drawTaskTints(const LaneScene& scene, PixelCanvas& canvas);
     void drawReadyBars(const LaneScene& scene, PixelCanvas& canvas);
@@ -101,6 +113,9 @@ private:
 
     std::vector<Slot> laneSlot_; // per lane: the slot it shows (context lanes)
     std::vector<Slot> activity_; // lanes x columns: slot active there, or NoSlot
+    std::vector<uint8_t> fill_;  // lanes x columns: share of the lane's height, FullFill: all
+    std::vector<bool> mixed_;    // per column: no context ran most of it
+    std::vector<double> ranNs_;  // per slot: time run in the dense column being marked
     std::vector<SwitchLine> switches_;
     struct BarRows {
         int height = 0;

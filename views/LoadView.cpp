@@ -3,10 +3,12 @@
 #include "engine/RecordingEngine.h"
 #include "presentation/Presentation.h"
 #include "views/ColourSchemes.h"
+#include "views/LabelFont.h"
 #include "views/TimeView.h"
 #include "views/TimelineTexts.h"
 
 #include <QContextMenuEvent>
+#include <QFontMetrics>
 #include <QLinearGradient>
 #include <QMenu>
 #include <QPainter>
@@ -20,6 +22,7 @@ namespace {
 
 constexpr int MinimumHeight = 100;
 constexpr int SwatchWidth = 18;
+constexpr int LabelGap = 2; // between a name and its swatch
 constexpr uint32_t FlagNibble = 0xF00;
 
 QLinearGradient schemeGradient(const ColourScheme& scheme, int top, int bottom) {
@@ -73,6 +76,10 @@ void LoadView::paintLabels(QPainter& painter, int height) {
     const auto& rows = engine_.contextList.rows();
     const size_t known = std::max<size_t>(engine_.tracker.contexts.size(), 1);
     const double rowHeight = double(height + 1) / double(known);
+    // Names stay inside their boxes: a smaller font in low rows, elided before the swatch.
+    const QFont names = labelFont(font(), rowHeight - 1);
+    painter.setFont(names);
+    const QFontMetrics metrics(names);
     for (size_t i = 0; i < rows.size(); ++i) {
         const int top = int(std::lround(double(i) * rowHeight));
         const int bottom = int(std::lround(double(i + 1) * rowHeight)) - 1;
@@ -80,13 +87,19 @@ void LoadView::paintLabels(QPainter& painter, int height) {
         painter.setPen(palette().color(QPalette::Dark));
         painter.drawRect(box.adjusted(0, 0, -1, -1));
         painter.setPen(palette().color(QPalette::WindowText));
-        painter.drawText(QRect(40, top, width - 60, box.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                         ContextNameText(engine_.tracker, rows[i]));
+        const QRect text(40, top, width - 40 - SwatchWidth - LabelGap, box.height());
+        painter.save();
+        painter.setClipRect(text);
+        painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter,
+                         metrics.elidedText(ContextNameText(engine_.tracker, rows[i]),
+                                            Qt::ElideRight, text.width()));
+        painter.restore();
         const ContextInfo* info = engine_.tracker.contexts.find(rows[i]);
         const ColourScheme scheme = colourScheme(info ? info->colourCode : 0, rows[i]);
         const QRect swatch(width - SwatchWidth, top + 2, SwatchWidth, box.height() - 4);
         painter.fillRect(swatch, schemeGradient(scheme, swatch.top(), swatch.bottom()));
     }
+    painter.setFont(font());
 }
 
 void LoadView::paintMessage(QPainter& painter, const QString& text, int width, int height) {

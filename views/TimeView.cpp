@@ -196,6 +196,15 @@ void TimeView::scrollBy(int64_t deltaNs) {
     windowMoved();
 }
 
+void TimeView::showTime(uint64_t ns) {
+    if (!cursorTimeNs())
+        return;
+    const TimelineIndex& events = index();
+    ns = std::clamp(ns, events.firstNs(), events.lastNs());
+    selectInternally(int(events.node(events.lastAtOrBefore(ns))->row), ns);
+    windowMoved();
+}
+
 void TimeView::selectInternally(int row, uint64_t cursorLineNs) {
     if (row != selectedRow_) {
         selectedRow_ = row;

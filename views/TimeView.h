@@ -55,6 +55,8 @@ public:
     void setNameColumnWidth(int width);
 
     void scrollBy(int64_t deltaNs);
+    // Puts the cursor line on time `ns`, selecting the event that spans it.
+    void showTime(uint64_t ns);
     void scrollLeft();  // later in time
     void scrollRight(); // earlier in time
 
@@ -156,7 +158,7 @@ private:
     void paintLabels(QPainter& painter);
     void paintLanes(QPainter& painter, const ViewWindow& view);
     void paintGuidesAndCursor(QPainter& painter, const ViewWindow& view, uint64_t cursorLineNs);
-    void paintOverlay(QPainter& painter, const ViewWindow& view);
+    void paintOverlay(QPainter& painter, const ViewWindow& view, uint64_t cursorLineNs);
     void renderLaneCache(const ViewWindow& view, const CacheKey& key);
     LaneScene laneScene(int64_t startNs);
 

@@ -2,11 +2,13 @@
 #include "engine/RecordingEngine.h"
 #include "presentation/Presentation.h"
 #include "views/ColourSchemes.h"
+#include "views/LabelFont.h"
 #include "views/TimeView.h"
 
 #include "presentation/models/ModelIcons.h"
 #include "views/TimelineTexts.h"
 
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPixmap>
 
@@ -24,6 +26,7 @@ constexpr int ArrowZone = 16;
 constexpr QRgb GuideColour = 0xB0B0F0;
 constexpr QRgb CursorColour = 0x0000D0;
 constexpr QRgb OverlayColour = 0x444444;
+const QColor OverlayBackground(255, 255, 255, 220);
 
 QFont courierFont(int points) {
     QFont font(QStringLiteral("Courier"), points);
@@ -49,7 +52,7 @@ void TimeView::paintEvent(QPaintEvent*) {
             paintAxis(painter, *view, cursorLine);
             paintLanes(painter, *view);
             paintGuidesAndCursor(painter, *view, cursorLine);
-            paintOverlay(painter, *view);
+            paintOverlay(painter, *view, cursorLine);
         }
     }
     QPainter widgetPainter(this);
@@ -89,6 +92,9 @@ void TimeView::paintLabels(QPainter& painter) {
     const double height = rowHeight();
     const auto& rows = engine_.contextList.rows();
     const QColor separator = palette().color(QPalette::Mid);
+    // Names stay in their lanes: a smaller font in low lanes, elided before the arrows.
+    painter.setFont(labelFont(font(), height - 1));
+    const QFontMetrics metrics(painter.font());
     for (int lane = 0; lane < laneCount(); ++lane) {
         const LaneSpan span = laneSpan(lane, height);
         const QRect box(0, AxisHeight + span.top, width, span.bottom - span.top);
@@ -107,8 +113,9 @@ void TimeView::paintLabels(QPainter& painter) {
             modelIcon(contextKindIcon(info ? info->kind : TaskKind))
                 .paint(&painter, QRect(4, box.center().y() - iconSize / 2, iconSize, iconSize));
         const QRect text = box.adjusted(16 + 8, 0, -ArrowZone, 0);
-        painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter,
-                         ContextNameText(engine_.tracker, id));
+        painter.drawText(
+            text, Qt::AlignLeft | Qt::AlignVCenter,
+            metrics.elidedText(ContextNameText(engine_.tracker, id), Qt::ElideRight, text.width()));
         if (lane == labelLane_) {
             painter.drawText(QRect(box.left(), box.top(), ArrowZone, box.height()), Qt::AlignCenter,
                              QStringLiteral("\u25C2"));
@@ -116,6 +123,7 @@ void TimeView::paintLabels(QPainter& painter) {
                              Qt::AlignCenter, QStringLiteral("\u25B8"));
         }
     }
+    painter.setFont(font());
 }
 
 LaneScene TimeView::laneScene(int64_t startNs) {
@@ -198,18 +206,29 @@ void TimeView::paintGuidesAndCursor(QPainter& painter, const ViewWindow& view,
     painter.drawLine(x, CursorTop, x, bottom);
 }
 
-void TimeView::paintOverlay(QPainter& painter, const ViewWindow& view) {
-    // The window's ends, so that the reader sees the times without hovering.
-    const int left = options_.nameColumnWidth + LaneLeftMargin + 2;
-    const QRect band(left, contentsRect().height() - 14, window_.drawingWidth - 4, 12);
-    painter.setPen(QColor::fromRgb(OverlayColour));
+void TimeView::paintOverlay(QPainter& painter, const ViewWindow& view, uint64_t cursorLineNs) {
+    // The window's ends as offsets from the cursor line, counted like the axis above; on a
+    // light box inside the lane area, so that no lane or label shows through the text.
+    const int left = options_.nameColumnWidth + LaneLeftMargin;
+    const QRect lanes(left, AxisHeight, window_.drawingWidth, contentsRect().height() - AxisHeight);
+    const int digits = presentation_.display.resolution;
+    const QString texts[] = {
+        OffsetText(int64_t(view.startNs) - int64_t(cursorLineNs), digits),
+        OffsetText(int64_t(view.startNs + view.spanNs) - int64_t(cursorLineNs), digits)};
+    painter.save();
+    painter.setClipRect(lanes);
     painter.setFont(courierFont(8));
-    const uint64_t first = index().firstNs();
-    painter.drawText(band, Qt::AlignLeft | Qt::AlignVCenter,
-                     DisplayedTime(view.startNs, first, presentation_));
-    painter.drawText(band, Qt::AlignRight | Qt::AlignVCenter,
-                     DisplayedTime(view.startNs + view.spanNs, first, presentation_));
-    painter.setFont(font());
+    const QFontMetrics metrics(painter.font());
+    const int height = metrics.height();
+    for (int end = 0; end < 2; ++end) {
+        const int width = metrics.horizontalAdvance(texts[end]) + 4;
+        const QRect box(end == 0 ? lanes.left() : lanes.right() + 1 - width,
+                        lanes.bottom() + 1 - height, width, height);
+        painter.fillRect(box, OverlayBackground);
+        painter.setPen(QColor::fromRgb(OverlayColour));
+        painter.drawText(box, Qt::AlignCenter, texts[end]);
+    }
+    painter.restore();
 }
 
 } // namespace kavrin

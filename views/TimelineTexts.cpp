@@ -91,6 +91,11 @@ QString NsSpanText(uint64_t ns, int resolution) {
     return SpanText(nanoseconds, ns, resolution);
 }
 
+QString OffsetText(int64_t ns, int resolution) {
+    const QString span = NsSpanText(uint64_t(ns < 0 ? -ns : ns), resolution);
+    return ns == 0 ? span : (ns < 0 ? QStringLiteral("-") : QStringLiteral("+")) + span;
+}
+
 QString TimelinePaneTitle(uint64_t spanNs, int resolution) {
     return QStringLiteral("Timeline   Width: %1").arg(NsSpanText(spanNs, resolution));
 }

@@ -13,6 +13,9 @@ struct Presentation;
 // A span given in nanoseconds as the lists show times ("10 ms", "50 ns").
 QString NsSpanText(uint64_t ns, int resolution);
 
+// A signed offset from the cursor line, as the axis counts: "-5 ms", "+120 us", "0 ns".
+QString OffsetText(int64_t ns, int resolution);
+
 // "Timeline   Width: %1" and "CPU Load   Number of bins: %1, Bin width: %2".
 QString TimelinePaneTitle(uint64_t spanNs, int resolution);
 QString CpuLoadPaneTitle(uint64_t spanNs, int bins, int resolution);

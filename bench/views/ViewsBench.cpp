@@ -1,11 +1,13 @@
 // Repaint cost of the timeline and the CPU load view with a full store: 1,000,000 events over
 // 20 contexts, 1600 x 400 pixels, at "View 10us" and "Full Recording". A full repaint renders
-// the lane image (or accumulates the bins) anew; a scroll step reuses the image.
+// the lane image (or accumulates the bins) anew; a scroll step reuses the image. The overview
+// strip above the timeline, 1600 x 40 pixels, over the same recording.
 #include "engine/RecordingEngine.h"
 #include "presentation/Presentation.h"
 #include "target/StreamWriter.h"
 #include "tests/engine/EngineHarness.h"
 #include "views/LoadView.h"
+#include "views/OverviewStrip.h"
 #include "views/TimeView.h"
 
 #include <QApplication>
@@ -66,6 +68,7 @@ struct Scene {
         presentation.timeBase.setFrequency(Frequency);
         time.resize(Width, Height);
         load.resize(Width, Height);
+        strip.resize(Width, OverviewStripHeight);
         connectSelection();
         time.index();
     }
@@ -78,6 +81,7 @@ struct Scene {
     ViewOptions options;
     TimeView time{engine, presentation, options};
     LoadView load{engine, presentation, options, time};
+    OverviewStrip strip{engine, presentation, time};
 };
 
 Scene& scene() {
@@ -127,9 +131,24 @@ void CpuLoadFullRepaint(benchmark::State& state) {
     }
 }
 
+// The overview strip over the whole recording: every repaint renders the load anew (a full
+// repaint, as when the summary grew), or only draws the window frames over the kept image.
+void OverviewStripRepaint(benchmark::State& state) {
+    Scene& s = scene();
+    const bool full = state.range(0) != 0;
+    state.SetLabel(full ? "render" : "frames only");
+    state.counters["bins"] = double(s.engine.overview.usedBins());
+    for (auto _ : state) {
+        if (full)
+            s.strip.dataReset();
+        benchmark::DoNotOptimize(s.strip.grab());
+    }
+}
+
 BENCHMARK(TimelineFullRepaint)->Arg(0)->Arg(FullRecordingZoom)->Unit(benchmark::kMillisecond);
 BENCHMARK(TimelineScrollStep)->Arg(0)->Arg(FullRecordingZoom)->Unit(benchmark::kMillisecond);
 BENCHMARK(CpuLoadFullRepaint)->Arg(0)->Arg(FullRecordingZoom)->Unit(benchmark::kMillisecond);
+BENCHMARK(OverviewStripRepaint)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace kavrin

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
 namespace kavrin {
@@ -150,15 +151,81 @@ TEST(MessageIndicatorTest, MessagesAndApiCallsAreMarkedInTheCallersLane) {
     LaneRenderer renderer;
     renderer.render(scene, canvas);
     EXPECT_EQ(canvas.pixel(20, 15), ErrorMark);
-    EXPECT_EQ(canvas.pixel(35, 16), alpha.dark); // bottom mark of the call
-    EXPECT_NE(canvas.pixel(35, 14), alpha.dark);
-    EXPECT_NE(canvas.pixel(45, 16), alpha.dark); // the call ended at 400 ns
+    // The call is an outlined box at the lane's bottom, the lane's background inside: it cannot
+    // be taken for a run of the context.
+    EXPECT_EQ(canvas.pixel(35, 15), ApiMark);
+    EXPECT_EQ(canvas.pixel(35, 18), ApiMark);
+    EXPECT_EQ(canvas.pixel(30, 17), ApiMark);
+    EXPECT_EQ(canvas.pixel(35, 16), LaneBackground);
+    EXPECT_NE(canvas.pixel(35, 14), ApiMark);
+    EXPECT_NE(canvas.pixel(45, 15), ApiMark); // the call ended at 400 ns
 
     scene.indicatorLevel = 3;
     scene.apiMarks = false;
     renderer.render(scene, canvas);
     EXPECT_NE(canvas.pixel(20, 15), ErrorMark);
-    EXPECT_NE(canvas.pixel(35, 16), alpha.dark);
+    EXPECT_NE(canvas.pixel(35, 15), ApiMark);
+}
+
+// Alpha and Beta take turns, `alphaNs` and `betaNs` at a time, 50 times; rendered at 1000 ns
+// per pixel, so each column covers 50 events: lane 1 Alpha, lane 2 Beta, 10 pixels each.
+struct DenseColumns {
+    DenseColumns(uint32_t alphaNs, uint32_t betaNs) {
+        StreamWriter w;
+        w.start(0);
+        w.systemInfo(1'000'000'000, 1'000'000'000, 0, 0, 0);
+        w.taskRun(Alpha, 0);
+        for (int turn = 0; turn < 50; ++turn) {
+            w.taskRun(Beta, alphaNs);
+            w.taskRun(Alpha, betaNs);
+        }
+        fixture = std::make_unique<test::ViewsFixture>(w);
+        index.sync(fixture->engine().store, fixture->presentation.timeBase);
+        scene.index = &index;
+        scene.lanes = 3;
+        scene.rowHeight = 10;
+        scene.nsPerPixel = 1000;
+        scene.readyBars = scene.existingTasks = false;
+        scene.styles.resize(index.slotCount());
+        scene.styles[index.findSlot(Alpha)] = {1, colourScheme(0, Alpha), NotATask};
+        scene.styles[index.findSlot(Beta)] = {2, colourScheme(0, Beta), NotATask};
+        renderer.render(scene, canvas);
+    }
+    uint32_t at(int x, int y) const { return canvas.pixel(x, y); }
+    std::unique_ptr<test::ViewsFixture> fixture;
+    TimelineIndex index;
+    LaneScene scene;
+    LaneRenderer renderer;
+    std::vector<uint32_t> pixels = std::vector<uint32_t>(10 * 30);
+    PixelCanvas canvas{pixels.data(), 10, 30, 10};
+};
+
+TEST(DenseColumnTest, LanesFillToTheShareTheirContextRanAndUnifiedShowsTheLongest) {
+    const DenseColumns dense(30, 10); // Alpha three quarters, Beta one
+    const ColourScheme alpha = colourScheme(0, Alpha);
+    const ColourScheme beta = colourScheme(0, Beta);
+    // Lane 1 spans rows 10 to 18: Alpha fills the lower 7 of its 9 rows, Beta 2.
+    EXPECT_EQ(dense.at(0, 18), alpha.middle);
+    EXPECT_EQ(dense.at(0, 12), alpha.middle);
+    EXPECT_EQ(dense.at(0, 11), LaneBackground);
+    EXPECT_EQ(dense.at(0, 28), beta.middle);
+    EXPECT_EQ(dense.at(0, 27), beta.middle);
+    EXPECT_EQ(dense.at(0, 26), LaneBackground);
+    // The unified lane in Alpha's colours, not a sample of either; Alpha ran most: no mark.
+    EXPECT_EQ(dense.at(0, 4), interpolate(alpha.light, alpha.middle, 4, 8));
+    EXPECT_NE(dense.at(0, 1), MixedMark);
+    // No column after the recording's end.
+    EXPECT_EQ(dense.at(5, 15), LaneBackground);
+}
+
+TEST(DenseColumnTest, ColumnsWithoutAContextRunningMostAreMarkedMixed) {
+    const DenseColumns dense(20, 20);
+    EXPECT_EQ(dense.at(0, 0), MixedMark);
+    EXPECT_EQ(dense.at(0, 2), MixedMark);
+    EXPECT_NE(dense.at(0, 4), MixedMark);
+    // Half and half: both lanes filled to about half their height.
+    EXPECT_EQ(dense.at(0, 14), colourScheme(0, Alpha).middle);
+    EXPECT_EQ(dense.at(0, 13), LaneBackground);
 }
 
 } // namespace

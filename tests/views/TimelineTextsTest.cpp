@@ -22,6 +22,14 @@ struct Texts {
     TimelineIndex index;
 };
 
+// The bottom texts count from the cursor line like the axis: signed, never an absolute time.
+TEST(TimelineTextsTest, OffsetsFromTheCursorCarryTheirSign) {
+    EXPECT_EQ(OffsetText(-2'500'000, 7), QStringLiteral("-") + NsSpanText(2'500'000, 7));
+    EXPECT_EQ(OffsetText(120'000, 9), QStringLiteral("+") + NsSpanText(120'000, 9));
+    EXPECT_EQ(OffsetText(0, 7), NsSpanText(0, 7));
+    EXPECT_EQ(OffsetText(INT64_MIN + 1, 6).front(), QLatin1Char('-'));
+}
+
 TEST(TimelineTextsTest, LaneHoverNamesTheLastEventOnlyInItsOwnLane) {
     Texts texts(test::smallRecording());
     const QString text = texts.event(5); // ISR Enter at 300 ns

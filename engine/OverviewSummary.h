@@ -1,0 +1,143 @@
+#pragma once
+
+#include "engine/EventRecord.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+namespace kavrin {
+
+inline constexpr uint32_t OverviewBins = 4096;
+// Contexts past this many share no bins: their time is left out and `contextsCapped` says so.
+inline constexpr uint32_t OverviewContextLimit = 256;
+// Message levels 0 (message), 1 (warning), 2 (error); every other level counts in the last.
+inline constexpr size_t OverviewMessageLevels = 4;
+inline constexpr uint32_t NoOverviewEvent = 0xFFFF'FFFFu;
+
+// Summary bins [first, end): a group of neighbouring bins shown as one.
+struct OverviewRange {
+    uint32_t first = 0;
+    uint32_t end = 0;
+};
+// Group `group` of `groups` equal groups over `bins` bins: the bins that start inside it.
+// Never empty while bins > 0: a group narrower than a bin gets the bin it lies in.
+OverviewRange overviewGroup(uint32_t group, uint32_t groups, uint32_t bins);
+
+// What one time bin of the whole recording holds.
+struct OverviewBin {
+    uint32_t events = 0;
+    uint32_t apiCalls = 0;
+    std::array<uint32_t, OverviewMessageLevels> messages{};
+    uint32_t firstIndex = NoOverviewEvent; // the bin's first event, or none
+    uint32_t firstOffset = 0;              // its stream position
+};
+
+// A summary of the whole recording in a fixed number of equal time bins: the run time of every
+// context, the event counts and where each bin begins in the stream. It is fed every interpreted
+// event once, in index order; when the recording outgrows the bins, neighbouring bins merge by
+// pairs and the bin width doubles, so memory stays bins x contexts whatever the length.
+class OverviewSummary {
+public:
+    OverviewSummary();
+
+    // Takes in an event after the tracker interpreted it. Events at an index the summary has
+    // passed already (a window reloaded over them) are ignored.
+    void add(const EventRecord& record) {
+        if (record.index < nextIndex_)
+            return;
+        // Most events lie in the bin of the one before: counted here, the rest in take().
+        const uint64_t t = record.timestamp;
+        if (t < lastTime_ || t >= currentBinEnd_ || eventCount_ == 0 ||
+            record.id == OverflowEvent) {
+            take(record);
+            return;
+        }
+        if (runningTimes_)
+            runningTimes_[currentBin_] += t - lastTime_;
+        lastTime_ = t;
+        count(bins_[currentBin_], record);
+        if (record.contextAfter != runningId_)
+            setRunning(record.contextAfter);
+        ++eventCount_;
+        nextIndex_ = record.index + 1;
+    }
+    void clear();
+
+    bool hasEvents() const { return eventCount_ != 0; }
+    uint64_t origin() const { return origin_; }     // timestamp of the first event
+    uint64_t lastTime() const { return lastTime_; } // timestamp of the last event
+    uint64_t binWidth() const { return binWidth_; } // in ticks
+    // Bins from the first to the one holding the last event (0 without events).
+    uint32_t usedBins() const;
+    uint64_t binStart(uint32_t bin) const { return origin_ + uint64_t(bin) * binWidth_; }
+    // The bin holding timestamp `t` (clamped to the used bins).
+    uint32_t binOf(uint64_t t) const;
+    const OverviewBin& bin(uint32_t index) const { return bins_[index]; }
+    // An event at about time `t`: the first of t's bin, else of the next bin holding events,
+    // else of the last one before. NoOverviewEvent without events.
+    uint32_t eventNear(uint64_t t) const;
+
+    // Contexts in the order first met; their run time per bin, in ticks.
+    size_t contextCount() const { return contextIds_.size(); }
+    uint32_t contextId(size_t slot) const { return contextIds_[slot]; }
+    uint64_t runTime(size_t slot, uint32_t bin) const { return runTime_[slot][bin]; }
+    bool contextsCapped() const { return contextsCapped_; }
+    // Summed over a range of bins.
+    uint64_t runTime(size_t slot, OverviewRange range) const;
+    // The ticks of the recording that a range of bins covers (the last bin ends at the last
+    // event).
+    uint64_t coveredTicks(OverviewRange range) const;
+
+    uint64_t eventCount() const { return eventCount_; }
+    uint32_t nextIndex() const { return nextIndex_; }
+
+private:
+    static constexpr uint32_t FirstCallId = 32;
+    static constexpr uint32_t MessageLevelMask = 15;
+
+    static void count(OverviewBin& bin, const EventRecord& record) {
+        ++bin.events;
+        if (record.id >= FirstCallId)
+            ++bin.apiCalls;
+        else if (record.id == LogOutputEvent)
+            ++bin.messages[std::min<size_t>(record.param2 & MessageLevelMask,
+                                            OverviewMessageLevels - 1)];
+    }
+    void take(const EventRecord& record);
+    void fitTime(uint64_t t);
+    void mergePairs();
+    void setRunning(uint32_t contextId);
+    // Moves on to a later bin than the current one: the run time up to `t`, bin by bin.
+    void advanceTo(uint64_t t);
+    size_t slotOf(uint32_t contextId);
+
+    static constexpr size_t NoSlot = ~size_t(0);
+
+    std::vector<OverviewBin> bins_;
+    std::vector<std::vector<uint64_t>> runTime_; // per context slot, OverviewBins each
+    std::vector<uint32_t> contextIds_;
+    std::unordered_map<uint32_t, size_t> slots_;
+    struct CachedRun {
+        uint32_t contextId = 0;
+        uint64_t* times = nullptr; // the context's run time per bin; none when not kept
+        bool valid = false;
+    };
+    static constexpr unsigned RunCacheShift = 26; // 64 entries: the top 6 bits of a hash
+    std::array<CachedRun, size_t(1) << (32 - RunCacheShift)> runCache_{};
+    uint64_t origin_ = 0;
+    uint64_t lastTime_ = 0;
+    uint64_t binWidth_ = 1;
+    uint64_t eventCount_ = 0;
+    uint32_t nextIndex_ = 0;
+    uint32_t runningId_ = 0;
+    uint64_t* runningTimes_ = nullptr; // per bin, of the running context (none: not kept)
+    uint32_t currentBin_ = 0;          // the bin of the last event
+    uint64_t currentBinEnd_ = 1;
+    bool contextsCapped_ = false;
+};
+
+} // namespace kavrin
