@@ -28,7 +28,8 @@ int printEvents(Recording& recording, const CliOptions& options, std::FILE* out)
     const uint32_t from = options.first.value_or(store.first()->record.index);
     const uint32_t limit = options.count.value_or(std::numeric_limits<uint32_t>::max());
     forEachEvent(recording, from, limit, options.count.has_value(), [&](const EventNode& node) {
-        writeFields(out, EventRowTexts(node, recording.engine().tracker, recording.presentation()));
+        writeFields(out, EventRowTexts(node, store.firstTimestamp(), recording.engine().tracker,
+                                       recording.presentation()));
     });
     return ExitSuccess;
 }
@@ -58,8 +59,8 @@ int exportEvents(Recording& recording, const CliOptions& options, std::FILE* mes
     const std::unique_ptr<EventExporter> exporter = makeExporter(options.format, recording, out);
     exporter->begin();
     forEveryEvent(recording, [&](const EventNode& node) {
-        exporter->event(node,
-                        EventRowTexts(node, recording.engine().tracker, recording.presentation()));
+        exporter->event(node, EventRowTexts(node, recording.engine().store.firstTimestamp(),
+                                            recording.engine().tracker, recording.presentation()));
     });
     exporter->end();
     const bool written = !std::ferror(out);

@@ -177,8 +177,8 @@ void ContextTracker::interpret(EventRecord& record, PassKind pass) {
         // The analysis pass keeps no record and borrows its blocks: there is nothing to show.
         if (pass == PassKind::Analysis)
             break;
+        // The staged block stays where it is; the caller frees the formatted one.
         const FormattedLog log = formatLogOutput(record.payload, record.payloadSize);
-        std::free(record.payload);
         record.payload = reinterpret_cast<uint8_t*>(log.text);
         record.payloadSize = log.text ? log.length + 1 : 0;
         record.param2 = log.options;

@@ -56,6 +56,8 @@ enum class PassKind : uint8_t { Load, Analysis, Replay };
 // Interprets events in index order: which context runs, run measurements, spans.
 class ContextTracker {
 public:
+    // Outside the analysis pass a Log Output's payload becomes its formatted text, a heap block
+    // the caller frees.
     void interpret(EventRecord& record, PassKind pass = PassKind::Load);
     void accountSwitch(const EventRecord& record, PassKind pass);
     void linkSpans(const EventRecord& record, EventNode* lastNode);

@@ -45,7 +45,8 @@ inline constexpr uint32_t SchedulerContext = 0xFFFFFFFFu;
 inline constexpr uint32_t TimerContext = 0xFFFFFFFEu;
 
 // One decoded packet. While staged, `text` and `payload` point into the staging buffer's block
-// memory; a stored record owns heap blocks of its own (deepCopy), freed with the node.
+// memory; a stored record's point into the event store's block memory, a checkpoint's are heap
+// blocks of its own (deepCopy).
 struct EventRecord {
     uint32_t index = 0;
     uint32_t id = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 namespace kavrin {
@@ -78,14 +79,15 @@ EventNode* EventStore::makeNode(const EventRecord& record) {
         freeList_ = node->next;
     } else {
         if (unusedNodes_ == 0) {
-            const bool small = blocks_.size() < SmallNodeBlocks;
-            const size_t size = small ? FirstNodeBlockSize << blocks_.size() : LargeNodeBlockSize;
-            blocks_.push_back(
+            const bool small = nodeBlocks_.size() < SmallNodeBlocks;
+            const size_t size =
+                small ? FirstNodeBlockSize << nodeBlocks_.size() : LargeNodeBlockSize;
+            nodeBlocks_.push_back(
                 small ? PoolBlock(static_cast<std::byte*>(std::malloc(size * sizeof(EventNode))))
                       : allocateLargePageBlock(size * sizeof(EventNode)));
-            if (!blocks_.back())
+            if (!nodeBlocks_.back())
                 throw std::bad_alloc();
-            unused_ = blocks_.back().get();
+            unused_ = nodeBlocks_.back().get();
             unusedNodes_ = size;
         }
         node = new (unused_) EventNode;
@@ -94,15 +96,23 @@ EventNode* EventStore::makeNode(const EventRecord& record) {
     }
     node->next = nullptr;
     node->previous = nullptr;
-    node->store = this;
     node->endTime = 0;
     node->record = record;
     node->row = 0;
+    if (record.text)
+        node->record.text = reinterpret_cast<char*>(
+            blocks_.keep(record.text, uint32_t(std::strlen(record.text)), true, record.index));
+    node->record.payload = nullptr;
+    if (record.payload && record.payloadSize != 0)
+        node->record.payload =
+            blocks_.keep(record.payload, record.payloadSize, false, record.index);
+    else
+        node->record.payloadSize = 0;
     return node;
 }
 
+// The node's blocks go with their chunk (see dropFront and clear).
 void EventStore::freeNode(EventNode* node) {
-    freeRecordBlocks(node->record);
     node->next = freeList_;
     freeList_ = node;
 }
@@ -246,6 +256,7 @@ uint32_t EventStore::dropFront(uint32_t n) {
     total_ -= dropCount;
     cursor_ = nullptr;
     insertHint_ = nullptr;
+    blocks_.releaseBefore(first_ ? first_->record.index : uint64_t(UINT32_MAX) + 1);
     // Entries pointing at dropped nodes must go, whatever second they are filed under.
     std::erase_if(timeIndex_, [this](const auto& entry) {
         return !first_ || entry.second->record.index < first_->record.index;
@@ -263,6 +274,7 @@ void EventStore::clear() {
     total_ = 0;
     rowTable_.clear();
     timeIndex_.clear();
+    blocks_.clear();
 }
 
 EventNode* EventStore::nodeAtTime(uint64_t timestamp) const {

@@ -2,6 +2,7 @@
 
 #include "engine/EventRecord.h"
 #include "engine/PoolBlock.h"
+#include "engine/StoredBlocks.h"
 
 #include <array>
 #include <cstddef>
@@ -19,11 +20,14 @@ class EventStore;
 struct EventNode {
     EventNode* next = nullptr;
     EventNode* previous = nullptr;
-    EventStore* store = nullptr;
     uint64_t endTime = 0; // end of the span the views draw; 0 until known
-    EventRecord record;   // owns text and payload
+    // Text and payload live in the store's block memory. `row` fills the record's tail padding.
+    [[no_unique_address]] EventRecord record;
     uint32_t row = 0;
 };
+
+// A million stored events: the node is most of their memory.
+static_assert(sizeof(EventNode) <= 88);
 
 // Nodes live in raw pooled blocks and are never destroyed, only reused.
 static_assert(std::is_trivially_destructible_v<EventNode>);
@@ -43,7 +47,7 @@ public:
     EventStore(const EventStore&) = delete;
     EventStore& operator=(const EventStore&) = delete;
 
-    // A node holding `record`; the node takes over its text and payload.
+    // A node holding `record` with copies of its text and payload in the store's block memory.
     EventNode* makeNode(const EventRecord& record);
 
     void append(EventNode* node);
@@ -53,6 +57,8 @@ public:
     uint32_t total() const { return total_; }
     EventNode* first() const { return first_; }
     EventNode* last() const { return last_; }
+    // The first stored event's timestamp, 0 when none: the event list's time origin.
+    uint64_t firstTimestamp() const { return first_ ? first_->record.timestamp : 0; }
 
     void setClassShown(EventClass eventClass, bool shown);
     bool classShown(EventClass eventClass) const;
@@ -78,6 +84,9 @@ public:
     // The node with the largest timestamp not after `timestamp` (first node if none).
     EventNode* nodeAtTime(uint64_t timestamp) const;
 
+    // Bytes of the stored texts and payloads, for measurements.
+    size_t blockBytes() const { return blocks_.bytes(); }
+
 private:
     void freeNode(EventNode* node);
     void numberFilteredRows();
@@ -99,10 +108,12 @@ private:
     std::map<uint64_t, EventNode*> timeIndex_;
 
     // Node pool: blocks of nodes, a free list through `next`.
-    std::vector<PoolBlock> blocks_;
+    std::vector<PoolBlock> nodeBlocks_;
     EventNode* freeList_ = nullptr;
     std::byte* unused_ = nullptr; // the newest block's nodes not handed out yet
     size_t unusedNodes_ = 0;
+
+    StoredBlocks blocks_;
 };
 
 } // namespace kavrin

@@ -8,7 +8,7 @@ namespace kavrin {
 
 // Pool memory, freed with std::free.
 struct FreeBlock {
-    void operator()(std::byte* block) const { std::free(block); }
+    void operator()(void* block) const { std::free(block); }
 };
 using PoolBlock = std::unique_ptr<std::byte[], FreeBlock>;
 

@@ -3,6 +3,7 @@
 #include "engine/LogFormatter.h"
 
 #include <algorithm>
+#include <memory>
 
 namespace kavrin {
 namespace {
@@ -107,16 +108,18 @@ void RecordingEngine::processEvent(EventRecord record) {
     if (record.id == SyncEvent) {
         processedCount = record.index + 1;
         largestProcessedCount = std::max(largestProcessedCount, processedCount);
-        freeRecordBlocks(record);
         return;
     }
     tracker.interpret(record, pass);
     if (keepOverview)
         overview.add(record); // only events past those of the analysis pass count
+    // A Log Output's payload is now its formatted text, a heap block of the tracker's making.
+    const std::unique_ptr<uint8_t, FreeBlock> formattedLog(
+        record.id == LogOutputEvent ? record.payload : nullptr);
     lastTimestamp = std::max(lastTimestamp, record.timestamp); // a live recording's uptime
     if (record.id == OverflowEvent && lastNode)
         lastNode->record.contextAfter = IdleContext; // Idle is the fall-back after an overflow
-    appendInterpreted(record, pass);                 // the store owns text and payload from here
+    appendInterpreted(record, pass);                 // the store copies text and payload
     tracker.accountSwitch(record, pass);
     tracker.linkSpans(record, lastNode);
     if (record.id == IsrEnterEvent && record.context != IdleContext)
@@ -127,7 +130,7 @@ bool RecordingEngine::processNext(SliceResult& result) {
     EventRecord record;
     if (!takeRecord(nextIndex, record))
         return false;
-    processEvent(deepCopy(record)); // the store keeps the record: it needs blocks of its own
+    processEvent(record); // borrows the staged blocks; the store keeps copies
     if (dropDue()) {
         firstIndex += store.dropFront(window.step);
         result.dropped = true;

@@ -53,13 +53,13 @@ private:
 
 } // namespace
 
-std::array<QString, EventColumnCount> EventRowTexts(const EventNode& node,
+std::array<QString, EventColumnCount> EventRowTexts(const EventNode& node, uint64_t windowStart,
                                                     const ContextTracker& tracker,
                                                     const Presentation& presentation) {
     const EventRecord& record = node.record;
     return {
         QString::number(uint64_t(record.index) + 1) + u' ',
-        EventTimeText(node, presentation.timeBase, presentation.display),
+        EventTimeText(node, windowStart, presentation.timeBase, presentation.display),
         u' ' + ContextNameText(tracker, record.context),
         u' ' + EventName(node, presentation.descriptions),
         EventDetail(node, presentation.textSources(tracker)),

@@ -16,8 +16,9 @@ struct EventNode;
 inline constexpr int EventColumnCount = 5;
 inline constexpr int ContextColumnCount = 15;
 
-// The event list's columns "# ", "Timestamp", "Context", "Event" and "Detail" of one event.
-std::array<QString, EventColumnCount> EventRowTexts(const EventNode& node,
+// The event list's columns "# ", "Timestamp", "Context", "Event" and "Detail" of one event;
+// `windowStart` is the first stored event's timestamp.
+std::array<QString, EventColumnCount> EventRowTexts(const EventNode& node, uint64_t windowStart,
                                                     const ContextTracker& tracker,
                                                     const Presentation& presentation);
 

@@ -134,7 +134,7 @@ QString GroupedNumber(uint32_t value) {
     return QString::number(value) + text;
 }
 
-QString EventTimeText(const EventNode& node, const TimeBase& timeBase,
+QString EventTimeText(const EventNode& node, uint64_t windowStart, const TimeBase& timeBase,
                       const TimeDisplayOptions& options) {
     const uint64_t t = node.record.timestamp;
     const auto& references = options.references;
@@ -143,10 +143,8 @@ QString EventTimeText(const EventNode& node, const TimeBase& timeBase,
     auto above = references.lower_bound(t);
     if (above != references.begin())
         return ClockTextFromTicks(timeBase, t - *std::prev(above), options.resolution);
-    uint64_t origin = 0;
-    if (!options.systemTime && node.store && node.store->first())
-        origin = node.store->first()->record.timestamp;
-    return ClockTextFromTicks(timeBase, t - origin, options.resolution);
+    return ClockTextFromTicks(timeBase, t - (options.systemTime ? 0 : windowStart),
+                              options.resolution);
 }
 
 } // namespace kavrin

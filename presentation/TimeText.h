@@ -42,8 +42,9 @@ QString SpanText(const TimeBase& timeBase, uint64_t ticks, int digits);
 QString GroupedNumber(uint32_t value);
 
 // The event list's time column: the reference marker, the time since the nearest earlier
-// reference, or the time since the first stored event (since recording start with system time).
-QString EventTimeText(const EventNode& node, const TimeBase& timeBase,
+// reference, or the time since `windowStart`, the first stored event's timestamp (since
+// recording start with system time).
+QString EventTimeText(const EventNode& node, uint64_t windowStart, const TimeBase& timeBase,
                       const TimeDisplayOptions& options);
 
 } // namespace kavrin

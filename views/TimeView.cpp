@@ -331,7 +331,8 @@ QStringList TimeView::goMenuTexts() {
     if (!node)
         return {QStringLiteral("Next"), QStringLiteral("Previous"), QStringLiteral("Next Sibling"),
                 QStringLiteral("Previous Sibling")};
-    const auto texts = EventRowTexts(*node, engine_.tracker, presentation_);
+    const auto texts =
+        EventRowTexts(*node, engine_.store.firstTimestamp(), engine_.tracker, presentation_);
     const QString& context = texts[2];
     const QString& event = texts[3];
     return {QStringLiteral("Next %1").arg(event), QStringLiteral("Previous %1").arg(event),

@@ -7,7 +7,6 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <malloc.h>
 #include <random>
 
 namespace kavrin {
@@ -112,15 +111,9 @@ uint32_t loadWindow(RecordingEngine& engine) {
                    [&](uint32_t first, uint32_t last) { engine.dataProcess(last - first + 1); });
 }
 
-// Memory of the stored window per event: the node and the heap blocks of its text and
-// payload as the allocator hands them out (with its per-block header).
+// Memory of the stored window per event: the node and the chunks of texts and payloads.
 double storedBytesPerEvent(const EventStore& store) {
-    auto heapBytes = [](const void* block) {
-        return block ? malloc_usable_size(const_cast<void*>(block)) + sizeof(size_t) : 0;
-    };
-    size_t bytes = 0;
-    for (const EventNode* node = store.first(); node; node = node->next)
-        bytes += sizeof(EventNode) + heapBytes(node->record.text) + heapBytes(node->record.payload);
+    const size_t bytes = store.total() * sizeof(EventNode) + store.blockBytes();
     return store.total() ? double(bytes) / store.total() : 0;
 }
 

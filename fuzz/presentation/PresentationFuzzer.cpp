@@ -93,7 +93,7 @@ void recordTexts(Input& input) {
     record.payload = payload.empty() ? nullptr : payload.data();
     record.payloadSize = uint32_t(payload.size());
 
-    EventRowTexts(node, tracker, presentation);
+    EventRowTexts(node, 0, tracker, presentation);
     FormatParameters(node, descriptions, presentation.textSources(tracker));
     ContextRowTexts(tracker, record.context, presentation);
 }

@@ -68,7 +68,8 @@ int EventModel::rowOfEvent(uint32_t eventIndex) const {
 
 const std::array<QString, EventColumnCount>& EventModel::textsOf(const EventNode& node) const {
     if (cachedNode_ != &node || cachedIndex_ != node.record.index) {
-        cachedTexts_ = EventRowTexts(node, engine_.tracker, presentation_);
+        cachedTexts_ =
+            EventRowTexts(node, engine_.store.firstTimestamp(), engine_.tracker, presentation_);
         cachedNode_ = &node;
         cachedIndex_ = node.record.index;
     }

@@ -37,7 +37,7 @@ EventNode* store(RecordingEngine& engine, uint32_t id, uint64_t timestamp, uint3
     record.contextAfter = ShellTask;
     if (message) { // as the tracker stores a formatted text: with its terminating NUL
         const auto size = uint32_t(std::strlen(message) + 1);
-        record.payload = copyBlock(reinterpret_cast<const uint8_t*>(message), size);
+        record.payload = reinterpret_cast<uint8_t*>(const_cast<char*>(message)); // the node copies
         record.payloadSize = size;
     }
     EventNode* node = engine.store.makeNode(record);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
 #include <vector>
 
 namespace kavrin {
@@ -107,6 +109,63 @@ TEST_F(StoreTest, NodeAtTimeFindsTheLastEventNotAfterTheTime) {
     EXPECT_EQ(store.nodeAtTime(4500)->record.index, 4u);
     EXPECT_EQ(store.nodeAtTime(0)->record.index, 0u);
     EXPECT_EQ(store.nodeAtTime(999999)->record.index, 9u);
+}
+
+// Texts and payloads are copies in the store's chunks: they outlive the caller's blocks and
+// the drops of other events, and chunks go once all their events were dropped.
+TEST_F(StoreTest, StoredBlocksAreCopiesFreedByChunkAsTheFrontDrops) {
+    auto addWithBlocks = [this](uint32_t index, bool insert) {
+        std::string text = "event " + std::to_string(index);
+        std::vector<uint8_t> payload(40, uint8_t(index));
+        EventRecord record;
+        record.index = index;
+        record.id = 26;
+        record.text = text.data();
+        record.payload = payload.data();
+        record.payloadSize = uint32_t(payload.size());
+        EventNode* node = store.makeNode(record);
+        insert ? store.insertBefore(node) : store.append(node);
+    };
+    auto intact = [this] {
+        for (const EventNode* node = store.first(); node; node = node->next) {
+            const uint32_t index = node->record.index;
+            if (std::string(node->record.text) != "event " + std::to_string(index) ||
+                node->record.payloadSize != 40 ||
+                std::count(node->record.payload, node->record.payload + 40, uint8_t(index)) != 40)
+                return false;
+        }
+        return true;
+    };
+    for (uint32_t i = 1000; i < 5000; ++i)
+        addWithBlocks(i, false);
+    // A reload puts earlier events in front; their blocks land in the newest chunk.
+    for (uint32_t i = 500; i < 1000; ++i)
+        addWithBlocks(i, true);
+    const size_t full = store.blockBytes();
+    ASSERT_GE(full, 4500u * 56);
+    EXPECT_TRUE(intact());
+
+    EXPECT_EQ(store.dropFront(3000), 3000u);
+    EXPECT_TRUE(intact());
+    EXPECT_LT(store.blockBytes(), full);
+    store.renumber();
+    EXPECT_EQ(store.nodeAt(0)->record.index, 3500u);
+
+    // Nodes and chunks are used again.
+    for (uint32_t i = 5000; i < 8000; ++i)
+        addWithBlocks(i, false);
+    EXPECT_TRUE(intact());
+    EXPECT_EQ(store.dropFront(10'000), 4500u);
+    EXPECT_EQ(store.blockBytes(), 0u);
+
+    // An empty payload or none stores nothing and says so.
+    EventRecord record;
+    record.index = 9000;
+    record.payloadSize = 12;
+    const EventNode* node = store.makeNode(record);
+    EXPECT_EQ(node->record.payload, nullptr);
+    EXPECT_EQ(node->record.payloadSize, 0u);
+    EXPECT_EQ(node->record.text, nullptr);
 }
 
 TEST(EventClassTest, ClassTable) {

@@ -56,7 +56,8 @@ protected:
         return *node;
     }
     std::array<QString, EventColumnCount> eventRow(uint32_t index) {
-        return EventRowTexts(node(index), engine.tracker, presentation);
+        return EventRowTexts(node(index), engine.store.firstTimestamp(), engine.tracker,
+                             presentation);
     }
     QString info(SystemInfoRow row) const { return presentation.systemInfo.rowText(row); }
 

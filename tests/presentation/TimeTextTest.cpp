@@ -128,7 +128,7 @@ protected:
         EventNode* node = store.first();
         while (position-- > 0)
             node = node->next;
-        return EventTimeText(*node, timeBase, options);
+        return EventTimeText(*node, store.firstTimestamp(), timeBase, options);
     }
 
     EventStore store;

@@ -42,7 +42,8 @@ Shown show(std::string_view scenarioName, uint64_t events) {
     while (engine.decoder.decodePackets(source, 10'000) > 0)
         engine.dataProcess(engine.staging.count());
     for (EventNode* node = engine.store.first(); node; node = node->next) {
-        const auto row = EventRowTexts(*node, engine.tracker, presentation);
+        const auto row =
+            EventRowTexts(*node, engine.store.firstTimestamp(), engine.tracker, presentation);
         shown.events.emplace_back(row[3].trimmed(), row[4]);
     }
     return shown;
