@@ -31,14 +31,14 @@ struct Options {
     std::string output;
 };
 
+constexpr const char* Usage =
+    "usage: kavrin-gen [--scenario control|busy|api|overflow|FILE.ini] [--events N]\n"
+    "                  [--seed S] [--no-header] [--title T] [--author A]\n"
+    "                  [--description D] OUT\n"
+    "       kavrin-gen --noise BYTES [--seed S] OUT  (random bytes, no recording)\n";
+
 int usage(const char* problem) {
-    std::fprintf(stderr,
-                 "kavrin-gen: %s\n"
-                 "usage: kavrin-gen [--scenario control|busy|api|overflow|FILE.ini] [--events N]\n"
-                 "                  [--seed S] [--no-header] [--title T] [--author A]\n"
-                 "                  [--description D] OUT\n"
-                 "       kavrin-gen --noise BYTES [--seed S] OUT  (random bytes, no recording)\n",
-                 problem);
+    std::fprintf(stderr, "kavrin-gen: %s\n%s", problem, Usage);
     return 1;
 }
 
@@ -136,6 +136,10 @@ bool writeRecording(std::FILE* file, const Options& options, Scenario scenario) 
 
 int main(int argc, char** argv) {
     Options options;
+    if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
+        std::fputs(Usage, stdout);
+        return 0;
+    }
     if (const std::string problem = parseOptions(argc, argv, options); !problem.empty())
         return usage(problem.c_str());
 

@@ -53,6 +53,12 @@ TEST_F(GenCommand, UsageErrorsExitWithOne) {
     EXPECT_FALSE(fs::exists(path("a")));
 }
 
+TEST_F(GenCommand, HelpGoesToStandardOutputAndSucceeds) {
+    EXPECT_EQ(runGen("--help > " + path("help")), 0);
+    EXPECT_TRUE(contents(path("help")).starts_with("usage: kavrin-gen"));
+    EXPECT_EQ(runGen("-h > " + path("help")), 0);
+}
+
 TEST_F(GenCommand, UnwritableOutputExitsWithTwo) {
     EXPECT_EQ(runGen(path("missing/dir/out.KVDat")), 2);
 }
