@@ -3,7 +3,9 @@
 // live slices take against their budget. Runs offscreen:
 //   kavrin_live_window_bench [SECONDS] [EVENTS_PER_SECOND] [MEMORY_EVERY]
 // EVENTS_PER_SECOND 0: as fast as the host reads. MEMORY_EVERY > 0 prints a line "memory
-// SECONDS EVENTS RSS_MB" that often (seconds), for soak runs (bench/soak/live-soak.sh).
+// SECONDS EVENTS RSS_MB STREAM_MB RECORDINGS" that often (seconds), for soak runs
+// (bench/soak/live-soak.sh); those runs start a new recording whenever one ends because the
+// stream buffer reached its limit, so they can run longer than one buffer lasts.
 #include "app/KavrinMainWindow.h"
 #include "recorder/LiveRecorder.h"
 
@@ -108,11 +110,19 @@ int main(int argc, char** argv) {
     const uint32_t eventsBefore = window.engine().nextIndex;
     QElapsedTimer wall;
     wall.start();
+    int recordings = 1;
     for (int second = 1; second <= seconds; ++second) {
         QTest::qWait(int(std::max<qint64>(0, second * 1000 - wall.elapsed())));
-        if (memoryEvery > 0 && second % memoryEvery == 0) {
-            std::printf("memory %d %u %.1f\n", second, window.engine().nextIndex,
-                        residentMegabytes());
+        if (memoryEvery == 0)
+            continue;
+        if (window.runState() == RunState::Idle) { // the stream buffer is full
+            window.startRecording();
+            ++recordings;
+        }
+        if (second % memoryEvery == 0) {
+            std::printf("memory %d %u %.1f %.1f %d\n", second, window.engine().nextIndex,
+                        residentMegabytes(), double(window.recorder().bytesReceived()) / 1e6,
+                        recordings);
             std::fflush(stdout);
         }
     }
