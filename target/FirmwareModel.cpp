@@ -160,8 +160,8 @@ void FirmwareModel::writeLog(const Action& action, const Task& task) {
 
 void FirmwareModel::startRecording(StreamWriter& out) {
     out_ = &out;
-    if (recording_)
-        return;
+    // Already recording: start again, so that a host whose session broke off can read the
+    // stream from the new Start packet.
     const Answering answering(answering_);
     recording_ = true;
     lastWritten_ = now_;

@@ -560,18 +560,18 @@ static void send_current_context(void) {
 void kavrin_start(void) {
     const packet_t start = plain(ID_START, NULL, 0);
     uint32_t saved = lock();
-    int begun = 0;
-    if (!state.recording) {
-        state.produced = 0;
-        state.dropped = 0;
-        state.overflow_pending = 0;
-        state.last_timestamp = kavrin_port_timestamp();
-        state.recording = 1;
-        begun = emit(&start);
-        /* Without its Start packet a host cannot read the stream: retried by kavrin_poll. */
-        state.recording = (uint8_t)begun;
-        state.start_pending = (uint8_t)!begun;
-    }
+    int begun;
+    /* A Start while recording starts again: a host whose session broke off left the target
+       recording, and its next session can only read the stream from a new Start packet. */
+    state.produced = 0;
+    state.dropped = 0;
+    state.overflow_pending = 0;
+    state.last_timestamp = kavrin_port_timestamp();
+    state.recording = 1;
+    begun = emit(&start);
+    /* Without its Start packet a host cannot read the stream: retried by kavrin_poll. */
+    state.recording = (uint8_t)begun;
+    state.start_pending = (uint8_t)!begun;
     unlock(saved);
     if (!begun)
         return;

@@ -41,6 +41,7 @@ private slots:
     void failuresShowTheirMessages();
     void brokenRecordingKeepsEveryByte_data();
     void brokenRecordingKeepsEveryByte();
+    void recordsAgainAfterTheStreamBufferFilled();
     void invalidSerialNumberStartsNothing();
     void cancelledDialogChangesNothing();
     void readsRecordedDataFromAHaltedTarget();
@@ -154,6 +155,22 @@ void RecordingTest::brokenRecordingKeepsEveryByte() {
     QCOMPARE(QFileInfo(window.recorder().recordingFileName()).size(),
              qint64(window.recorder().streamLength()));
     savedFileShowsTheSameEvents(fixture);
+}
+
+// A recording ended by a full stream buffer leaves the target recording; the next recording
+// starts it again and shows events.
+void RecordingTest::recordsAgainAfterTheStreamBufferFilled() {
+    Scenario scenario("[Target]\nScenario=control\nEventRate=100000\n");
+    StartedWindow fixture;
+    KavrinMainWindow& window = *fixture.window;
+    window.recorder().setStreamLimit(300'000);
+    window.startRecording();
+    QVERIFY(waitForState(window, RunState::Recording));
+    QVERIFY(waitForState(window, RunState::Idle));
+    QCOMPARE(fixture.log->notices.size(), 1);
+    QVERIFY(window.engine().nextIndex > 10'000);
+    QVERIFY(recordEvents(window, 10'000));
+    QVERIFY(window.engine().nextIndex >= 10'000);
 }
 
 void RecordingTest::invalidSerialNumberStartsNothing() {

@@ -370,6 +370,18 @@ TEST_F(RecorderModule, CommandBytesAreAnswered) {
     EXPECT_TRUE(host->drain().empty());
 }
 
+TEST_F(RecorderModule, AStartWhileRecordingStartsAgainForANewHost) {
+    startQuietly();
+    kavrin_isr_enter(15);
+    host->drain(); // the session that read this broke off; the target kept recording
+    host->command({1});
+    EXPECT_TRUE(kavrin_is_recording());
+    const Decoded decoded(host->drain());
+    ASSERT_FALSE(decoded.records.empty());
+    EXPECT_EQ(decoded.records.front().id, uint32_t(StartEvent));
+    EXPECT_EQ(decoded.records.front().timestamp, 0u);
+}
+
 TEST_F(RecorderModule, AStartThatDoesNotFitIsRetriedByPoll) {
     // The ring is full of bytes an earlier host left unread.
     kavrin_start();
