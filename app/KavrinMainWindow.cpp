@@ -25,6 +25,7 @@
 #include "views/SystemInfoDialog.h"
 #include "views/TaskView.h"
 #include "views/TimeView.h"
+#include "views/TimelineState.h"
 #include "views/ZoomLevels.h"
 
 #include <QCloseEvent>
@@ -210,8 +211,7 @@ void KavrinMainWindow::wireEngine() {
     callbacks.fullRepaint = [this] {
         if (runState_ != RunState::Recording)
             eventModel_->storeReset();
-        timeView_->dataReset();
-        overviewStrip_->update();
+        timeline_->reset();
     };
     callbacks.logOutputStored = [this](EventNode* node) { messageModel_->addMessage(*node); };
     callbacks.nodesDropping = [this](EventNode*) { eventModel_->nodesDropping(); };
@@ -244,15 +244,16 @@ void KavrinMainWindow::createCentralLayout() {
     messageView_->setEventList(eventView_, eventModel_);
     addPane(Pane::Messages, QStringLiteral("Terminal"), 0, messageView_, 0);
 
-    timeView_ = new TimeView(engine_, presentation_, viewOptions_);
-    overviewStrip_ = new OverviewStrip(engine_, presentation_, *timeView_);
+    timeline_ = new TimelineState(engine_, presentation_, viewOptions_, this);
+    timeView_ = new TimeView(engine_, presentation_, viewOptions_, *timeline_);
+    overviewStrip_ = new OverviewStrip(engine_, presentation_, *timeline_);
     addPane(Pane::Time, QStringLiteral("Timeline"), 1, overviewStrip_, 0);
     panes_[size_t(Pane::Time)]->addContent(timeView_, 100);
     timeScrollBar_ = new QScrollBar(Qt::Horizontal);
     timeScrollBar_->setTracking(true);
     panes_[size_t(Pane::Time)]->addContent(timeScrollBar_);
     timeView_->setScrollBar(timeScrollBar_);
-    loadView_ = new LoadView(engine_, presentation_, viewOptions_, *timeView_);
+    loadView_ = new LoadView(engine_, presentation_, viewOptions_, *timeline_);
     addPane(Pane::Load, QStringLiteral("CPU Load"), 2, loadView_, 100);
 
     taskView_ = new TaskView;
@@ -278,7 +279,7 @@ void KavrinMainWindow::createCentralLayout() {
 
 void KavrinMainWindow::wireViews() {
     QItemSelectionModel* eventSelection = eventView_->selectionModel();
-    connect(eventView_, &QTreeView::doubleClicked, timeView_, &TimeView::ResetCursor);
+    connect(eventView_, &QTreeView::doubleClicked, timeline_, &TimelineState::resetCursor);
     connect(eventSelection, &QItemSelectionModel::currentChanged, timeView_,
             &TimeView::OnSelectionChange);
     connect(eventSelection, &QItemSelectionModel::currentChanged, taskView_, &TaskView::selectTask);
@@ -287,29 +288,27 @@ void KavrinMainWindow::wireViews() {
     connect(taskView_->header(), &QHeaderView::sectionResized, this,
             &KavrinMainWindow::headerSizeChange);
     eventView_->stepTimeline = [this](int direction) {
-        if (const std::optional<ViewWindow> window = timeView_->viewWindow())
-            timeView_->scrollBy(direction * int64_t(window->spanNs / 50));
+        if (const std::optional<ViewWindow> window = timeline_->viewWindow())
+            timeline_->scrollBy(direction * int64_t(window->spanNs / 50));
     };
 
-    connect(timeView_, &TimeView::selectRow, this, [this](int row) {
+    connect(timeline_, &TimelineState::selectRow, this, [this](int row) {
         const QModelIndex index = eventModel_->index(row, 0);
         if (index.isValid())
             eventView_->setCurrentIndex(index);
     });
-    connect(timeView_, &TimeView::logOutputSelected, this, [this](const EventNode* node) {
+    connect(timeline_, &TimelineState::logOutputSelected, this, [this](const EventNode* node) {
         const QModelIndex message = messageModel_->rowOfEvent(node->record.index);
         if (message.isValid() && messageView_->currentIndex().row() != message.row())
             messageView_->setCurrentIndex(message);
     });
-    connect(timeView_, &TimeView::zoomRowChanged, this, &KavrinMainWindow::showZoom);
+    connect(timeline_, &TimelineState::zoomRowChanged, this, &KavrinMainWindow::showZoom);
     // A cursor chosen in the timeline (click, context menu) goes through setCursor too.
-    connect(timeView_, &TimeView::cursorPositionChanged, this,
+    connect(timeline_, &TimelineState::cursorPositionChanged, this,
             qOverload<int>(&KavrinMainWindow::setCursor));
-    connect(timeView_, &TimeView::windowChanged, loadView_, qOverload<>(&QWidget::update));
-    connect(timeView_, &TimeView::windowChanged, overviewStrip_, qOverload<>(&QWidget::update));
     connect(overviewStrip_, &OverviewStrip::moveRequested, this, &KavrinMainWindow::moveToOverview);
     connect(timeView_, &TimeView::referencesChanged, eventModel_, &EventModel::refresh);
-    connect(timeView_, &TimeView::paneTitlesChanged, this,
+    connect(timeline_, &TimelineState::paneTitlesChanged, this,
             [this](const QString& timeline, const QString& cpuLoad) {
                 panes_[size_t(Pane::Time)]->setTitle(timeline);
                 panes_[size_t(Pane::Load)]->setTitle(cpuLoad);

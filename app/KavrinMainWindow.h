@@ -51,6 +51,7 @@ class TaskModel;
 class TaskView;
 class OverviewStrip;
 class TimeView;
+class TimelineState;
 struct RequestPeriods;
 struct SuppressibleMessage;
 
@@ -129,6 +130,7 @@ public:
     bool passRunning() const { return controller_->busy(); }
     LiveRecorder& recorder() { return *recorder_; }
     TimeView& timeView() { return *timeView_; }
+    TimelineState& timeline() { return *timeline_; }
     OverviewStrip& overviewStrip() { return *overviewStrip_; }
     LoadView& loadView() { return *loadView_; }
     int zoomIndex() const { return viewOptions_.zoomRow; }
@@ -352,6 +354,7 @@ private:
     QTreeView* systemInfoView_ = nullptr;
     LogPane* logPane_ = nullptr;
     QScrollBar* timeScrollBar_ = nullptr;
+    TimelineState* timeline_ = nullptr;
     TimeView* timeView_ = nullptr;
     OverviewStrip* overviewStrip_ = nullptr;
     LoadView* loadView_ = nullptr;

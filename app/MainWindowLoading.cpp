@@ -13,7 +13,7 @@
 #include "views/EventView.h"
 #include "views/OverviewStrip.h"
 #include "views/SystemInfoDialog.h"
-#include "views/TimeView.h"
+#include "views/TimelineState.h"
 #include "views/ZoomLevels.h"
 
 #include <QCoreApplication>
@@ -37,7 +37,7 @@ void KavrinMainWindow::resetAllData() {
     engine_.registerBuiltInContexts();
     messageModel_->clear();
     eventModel_->storeReset();
-    timeView_->dataReset();
+    timeline_->reset();
     overviewTarget_.reset();
     overviewStrip_->dataReset();
     dataFile_.close();
@@ -161,7 +161,7 @@ void KavrinMainWindow::passFinished(LoadController::Pass pass, uint first, uint 
         return;
     }
     eventModel_->rowsAppended(); // the list takes the pass's rows at once
-    timeView_->dataReset();
+    timeline_->reset();
     if (pass == LoadController::Pass::Move) {
         endPasses();
         showOverviewTarget();

@@ -6,6 +6,7 @@
 #include "views/LoadView.h"
 #include "views/TimeNavigation.h"
 #include "views/TimeView.h"
+#include "views/TimelineState.h"
 
 #include <QStatusBar>
 
@@ -36,10 +37,10 @@ void KavrinMainWindow::contextprevious() {
     timeView_->contextPrevious();
 }
 void KavrinMainWindow::scrollLeft() {
-    timeView_->scrollLeft();
+    timeline_->scrollLeft();
 }
 void KavrinMainWindow::scrollRight() {
-    timeView_->scrollRight();
+    timeline_->scrollRight();
 }
 
 void KavrinMainWindow::set1Bin() {

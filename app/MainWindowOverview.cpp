@@ -1,8 +1,7 @@
 // Moving through the whole recording from the overview strip.
 #include "app/KavrinMainWindow.h"
 
-#include "views/OverviewStrip.h"
-#include "views/TimeView.h"
+#include "views/TimelineState.h"
 
 #include <QStatusBar>
 
@@ -42,7 +41,7 @@ void KavrinMainWindow::showOverviewTarget() {
                                                 "save the recording and open it to see them."),
                                  5000);
     else
-        timeView_->showTime(TicksToNs(presentation_.timeBase, target.ticks));
+        timeline_->showTime(TicksToNs(presentation_.timeBase, target.ticks));
 }
 
 } // namespace kavrin

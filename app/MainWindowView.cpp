@@ -6,6 +6,7 @@
 #include "views/EventView.h"
 #include "views/OverviewStrip.h"
 #include "views/TimeView.h"
+#include "views/TimelineState.h"
 #include "views/ZoomLevels.h"
 
 #include <QAction>
@@ -27,7 +28,7 @@ constexpr std::array<EventClass, FilterCount> MenuFilterClasses{
 } // namespace
 
 void KavrinMainWindow::selectZoom(int index) {
-    timeView_->setZoomRow(index);
+    timeline_->setZoomRow(index);
 }
 
 // The menu check mark and the combo box follow the timeline's zoom row.
@@ -50,11 +51,11 @@ void KavrinMainWindow::OnZoomChanged(int index) {
 }
 
 void KavrinMainWindow::zoomIn() {
-    timeView_->zoomIn();
+    timeline_->zoomIn();
 }
 
 void KavrinMainWindow::zoomOut() {
-    timeView_->zoomOut();
+    timeline_->zoomOut();
 }
 
 // Every way of choosing the cursor ends here, the timeline's own included (it has then
@@ -62,7 +63,7 @@ void KavrinMainWindow::zoomOut() {
 void KavrinMainWindow::setCursor(int position) {
     if (position < 1 || position > CursorPositionCount)
         return;
-    timeView_->setCursorPosition(position);
+    timeline_->setCursorPosition(position);
     settings_.events.cursorPosition = position;
     actions_.cursorPositions[position - 1]->setChecked(true);
     if (cursorCombo_->currentIndex() != position - 1)
@@ -262,7 +263,7 @@ void KavrinMainWindow::toolbarToggled(bool on) {
 void KavrinMainWindow::headerSizeChange(int section, int oldSize, int newSize) {
     Q_UNUSED(oldSize);
     if (section == 0)
-        timeView_->setNameColumnWidth(newSize);
+        timeline_->setNameColumnWidth(newSize);
 }
 
 void KavrinMainWindow::OnShowMenuGo() {

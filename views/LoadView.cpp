@@ -4,8 +4,9 @@
 #include "presentation/Presentation.h"
 #include "views/ColourSchemes.h"
 #include "views/LabelFont.h"
-#include "views/TimeView.h"
+#include "views/TimelineState.h"
 #include "views/TimelineTexts.h"
+#include "views/ZoomMenu.h"
 
 #include <QContextMenuEvent>
 #include <QFontMetrics>
@@ -35,12 +36,12 @@ QLinearGradient schemeGradient(const ColourScheme& scheme, int top, int bottom) 
 } // namespace
 
 LoadView::LoadView(RecordingEngine& engine, Presentation& presentation, ViewOptions& options,
-                   TimeView& timeView, QWidget* parent)
+                   TimelineState& state, QWidget* parent)
     : QFrame(parent), engine_(engine), presentation_(presentation), options_(options),
-      timeView_(timeView) {
+      state_(state) {
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     setMinimumHeight(MinimumHeight);
-    connect(&timeView_, &TimeView::windowChanged, this, qOverload<>(&QWidget::update));
+    connect(&state_, &TimelineState::changed, this, qOverload<>(&QWidget::update));
 }
 
 void LoadView::setBinCount(int bins) {
@@ -49,7 +50,7 @@ void LoadView::setBinCount(int bins) {
     options_.cpuLoadBins = bins;
     update();
     emit paneTitleChanged(
-        CpuLoadPaneTitle(timeView_.timeWindow().spanNs, bins, presentation_.display.resolution));
+        CpuLoadPaneTitle(state_.window().spanNs, bins, presentation_.display.resolution));
 }
 
 void LoadView::paintEvent(QPaintEvent*) {
@@ -111,10 +112,10 @@ void LoadView::paintMessage(QPainter& painter, const QString& text, int width, i
 void LoadView::paintColumns(QPainter& painter, int width, int height) {
     if (!engine_.store.first())
         return;
-    const std::optional<ViewWindow> view = timeView_.viewWindow();
+    const std::optional<ViewWindow> view = state_.viewWindow();
     if (!view)
         return;
-    const TimelineIndex& index = timeView_.index();
+    const TimelineIndex& index = state_.index();
     const BinsKey key{view->startNs, view->spanNs, options_.cpuLoadBins, index.generation()};
     if (!(key == binsKey_)) {
         load_.accumulate(index, view->startNs, view->startNs + view->spanNs, options_.cpuLoadBins);
@@ -151,7 +152,7 @@ void LoadView::contextMenuEvent(QContextMenuEvent* event) {
         menu.addAction(QString::fromLatin1(labels[i]), this, [this, bins] { setBinCount(bins); });
     }
     menu.addSeparator();
-    timeView_.addZoomMenu(&menu);
+    addZoomMenu(&menu, state_);
     menu.exec(event->globalPos());
 }
 

@@ -10,19 +10,19 @@
 namespace kavrin {
 
 class RecordingEngine;
-class TimeView;
+class TimelineState;
 struct Presentation;
 
 // Bin counts of the "CPU &Load" menu.
 inline constexpr int BinChoices[] = {1, 10, 50, 100, 200};
 
 // CPU load per context over the timeline's window: stacked columns, one per bin, in the order
-// of the contexts list. Repaints when the timeline's window changes.
+// of the contexts list. Repaints when the timeline state changes.
 class LoadView : public QFrame {
     Q_OBJECT
 public:
     LoadView(RecordingEngine& engine, Presentation& presentation, ViewOptions& options,
-             TimeView& timeView, QWidget* parent = nullptr);
+             TimelineState& state, QWidget* parent = nullptr);
 
     // set1Bin() ... set200Bins(): repaints and retitles only when the count changes.
     void setBinCount(int bins);
@@ -51,7 +51,7 @@ private:
     RecordingEngine& engine_;
     Presentation& presentation_;
     ViewOptions& options_;
-    TimeView& timeView_;
+    TimelineState& state_;
     CpuLoadBins load_;
     BinsKey binsKey_;
     std::vector<Slot> bottomUp_;

@@ -3,7 +3,7 @@
 #include "engine/RecordingEngine.h"
 #include "presentation/Presentation.h"
 #include "views/ColourSchemes.h"
-#include "views/TimeView.h"
+#include "views/TimelineState.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -21,11 +21,12 @@ const QColor NotLoaded(0xFF, 0xFF, 0xFF, 150);
 } // namespace
 
 OverviewStrip::OverviewStrip(RecordingEngine& engine, Presentation& presentation,
-                             TimeView& timeView, QWidget* parent)
-    : QWidget(parent), engine_(engine), presentation_(presentation), timeView_(timeView) {
+                             TimelineState& state, QWidget* parent)
+    : QWidget(parent), engine_(engine), presentation_(presentation), state_(state) {
     setFixedHeight(OverviewStripHeight);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setToolTip(QStringLiteral("The whole recording: click or drag to move the timeline there"));
+    connect(&state_, &TimelineState::changed, this, qOverload<>(&QWidget::update));
 }
 
 OverviewScale OverviewStrip::scale() const {
@@ -86,17 +87,16 @@ void OverviewStrip::paintEvent(QPaintEvent*) {
 
 // The loaded window in a frame, what lies outside it faded; the timeline's span shaded.
 void OverviewStrip::paintWindow(QPainter& painter, const OverviewScale& strip) {
-    const EventNode* first = engine_.store.first();
-    const EventNode* last = engine_.store.last();
-    if (!first || !last)
+    const std::optional<LoadedTicks> loaded = state_.loadedTicks();
+    if (!loaded)
         return;
     const auto column = [&strip](uint64_t ticks) { return int(std::floor(strip.xOf(ticks))); };
-    const int x0 = column(first->record.timestamp);
-    const int x1 = std::max(column(last->record.timestamp), x0 + 2);
+    const int x0 = column(loaded->first);
+    const int x1 = std::max(column(loaded->last), x0 + 2);
     const int bottom = height() - 2;
     painter.fillRect(QRect(QPoint(0, 0), QPoint(x0 - 1, bottom)), NotLoaded);
     painter.fillRect(QRect(QPoint(x1 + 1, 0), QPoint(width() - 1, bottom)), NotLoaded);
-    const std::optional<ViewWindow> view = timeView_.viewWindow();
+    const std::optional<ViewWindow> view = state_.viewWindow();
     if (view && presentation_.timeBase.valid) {
         const int v0 = column(NsToTicks(presentation_.timeBase, view->startNs));
         const int v1 = column(NsToTicks(presentation_.timeBase, view->startNs + view->spanNs));

@@ -11,18 +11,19 @@
 namespace kavrin {
 
 class RecordingEngine;
-class TimeView;
+class TimelineState;
 struct Presentation;
 
 inline constexpr int OverviewStripHeight = 40;
 
 // The whole recording at a glance, above the timeline: the stacked CPU load of every context
 // in the contexts list's colours, message marks, the window of loaded events as a frame and
-// the timeline's visible span inside it. A click or drag asks to move there.
+// the timeline's visible span inside it, following the timeline state. A click or drag asks to
+// move there.
 class OverviewStrip : public QWidget {
     Q_OBJECT
 public:
-    OverviewStrip(RecordingEngine& engine, Presentation& presentation, TimeView& timeView,
+    OverviewStrip(RecordingEngine& engine, Presentation& presentation, TimelineState& state,
                   QWidget* parent = nullptr);
 
     OverviewScale scale() const;
@@ -56,7 +57,7 @@ private:
 
     RecordingEngine& engine_;
     Presentation& presentation_;
-    TimeView& timeView_;
+    TimelineState& state_;
     QImage image_;
     RenderKey key_;
     uint64_t renders_ = 0;

@@ -4,6 +4,7 @@
 #include "views/TimeNavigation.h"
 #include "views/TimeView.h"
 #include "views/TimelineTexts.h"
+#include "views/ZoomMenu.h"
 
 #include <QActionGroup>
 #include <QContextMenuEvent>
@@ -49,7 +50,7 @@ void TimeView::mousePressEvent(QMouseEvent* event) {
     pressed_ = true;
     dragging_ = false;
     pressPos_ = event->position().toPoint();
-    pressOffset_ = window_.scrollOffset;
+    pressOffset_ = state_.scrollOffset();
 }
 
 void TimeView::mouseMoveEvent(QMouseEvent* event) {
@@ -65,17 +66,11 @@ void TimeView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TimeView::dragTo(QPoint pos) {
-    const std::optional<uint64_t> cursor = cursorTimeNs();
-    if (!cursor || !hasSelection())
+    if (!hasSelection())
         return;
-    const TimelineIndex& events = index();
-    const auto moved = int64_t(double(pos.x() - pressPos_.x()) * window_.nsPerPixel);
-    const int64_t line = std::clamp(int64_t(*cursor) + pressOffset_ - moved,
-                                    int64_t(events.firstNs()), int64_t(events.lastNs()));
-    window_.scrollOffset = line - int64_t(*cursor);
-    updateScrollBar();
+    const auto moved = int64_t(double(pos.x() - pressPos_.x()) * state_.window().nsPerPixel);
+    state_.dragCursorLine(pressOffset_ - moved);
     repaint();
-    emit windowChanged();
     if (!dragTimer_.isActive())
         dragTimer_.start();
 }
@@ -96,21 +91,21 @@ void TimeView::mouseReleaseEvent(QMouseEvent* event) {
 void TimeView::clickAt(QPoint pos) {
     if (const int arrow = arrowAt(pos); arrow != 0) {
         if (hasSelection())
-            goToRow(contextRunStart(engine_.store, selectedRow_, laneContext(laneAt(pos.y())),
-                                    arrow > 0));
+            state_.goToRow(contextRunStart(engine_.store, state_.selectedRow(),
+                                           laneContext(laneAt(pos.y())), arrow > 0));
         return;
     }
-    if (inLaneArea(pos) && cursorTimeNs())
-        setCursorPosition(window_.cursorPositionAt(double(pos.x() - lanesLeft())));
+    if (inLaneArea(pos) && state_.cursorTimeNs())
+        state_.setCursorPosition(state_.window().cursorPositionAt(double(pos.x() - lanesLeft())));
 }
 
 void TimeView::mouseDoubleClickEvent(QMouseEvent* event) {
     const QPoint pos = event->position().toPoint();
     if (event->button() != Qt::LeftButton || arrowAt(pos) != 0 || !inLaneArea(pos) ||
-        laneAt(pos.y()) < 0 || !cursorTimeNs())
+        laneAt(pos.y()) < 0 || !state_.cursorTimeNs())
         return;
-    const TimelineIndex& events = index();
-    goToRow(int(events.node(events.lastAtOrBefore(timeAtX(pos.x())))->row));
+    const TimelineIndex& events = state_.index();
+    state_.goToRow(int(events.node(events.lastAtOrBefore(timeAtX(pos.x())))->row));
 }
 
 void TimeView::leaveEvent(QEvent* event) {
@@ -144,13 +139,13 @@ void TimeView::updateHover(QPoint pos, QPoint globalPos) {
     arrowLane_ = arrowSide_ != 0 ? lane : -1;
 
     QString text;
-    const std::optional<uint64_t> cursor = cursorTimeNs();
+    const std::optional<uint64_t> cursor = state_.cursorTimeNs();
     if (labelLane_ >= 1 && cursor) {
         const EventStore& store = engine_.store;
         text = ContextHoverText(engine_.tracker, laneContext(labelLane_), presentation_,
                                 store.last()->record.timestamp - store.first()->record.timestamp);
     } else if (hoverLane_ >= 0 && cursor) {
-        const TimelineIndex& events = index();
+        const TimelineIndex& events = state_.index();
         const size_t position = events.lastAtOrBefore(timeAtX(pos.x()));
         const uint32_t context = events.node(position)->record.contextAfter;
         const bool onLane = hoverLane_ >= 1 && laneContext(hoverLane_) == context;
@@ -181,29 +176,13 @@ void TimeView::wheelEvent(QWheelEvent* event) {
         return;
     if (wheelRole(vertical, ctrl, options_.preferences.invertWheelControl) == WheelRole::Zoom) {
         if (delta > 0)
-            zoomIn();
+            state_.zoomIn();
         else
-            zoomOut();
+            state_.zoomOut();
     } else {
-        scrollBy(wheelScrollDelta(window_.spanNs, delta));
+        state_.scrollBy(wheelScrollDelta(state_.window().spanNs, delta));
     }
     event->accept();
-}
-
-QMenu* TimeView::addZoomMenu(QMenu* parent) {
-    QMenu* menu = parent->addMenu(QStringLiteral("&Zoom"));
-    menu->addAction(QStringLiteral("Zoom &In"), this, &TimeView::zoomIn);
-    menu->addAction(QStringLiteral("Zoom &Out"), this, &TimeView::zoomOut);
-    menu->addSeparator();
-    auto* group = new QActionGroup(menu);
-    for (int row = 0; row < ZoomLevelCount; ++row) {
-        QAction* action = menu->addAction(QString::fromLatin1(ZoomLevels[size_t(row)].label), this,
-                                          [this, row] { setZoomRow(row); });
-        action->setCheckable(true);
-        action->setChecked(row == options_.zoomRow);
-        group->addAction(action);
-    }
-    return menu;
 }
 
 QMenu* TimeView::cursorMenu(QMenu* parent) {
@@ -212,7 +191,7 @@ QMenu* TimeView::cursorMenu(QMenu* parent) {
     for (int position = 1; position <= CursorPositionCount; ++position) {
         QAction* action =
             menu->addAction(QString::fromLatin1(CursorPositions[size_t(position - 1)]), this,
-                            [this, position] { setCursorPosition(position); });
+                            [this, position] { state_.setCursorPosition(position); });
         action->setCheckable(true);
         action->setChecked(position == options_.cursorPosition);
         group->addAction(action);
@@ -231,11 +210,11 @@ void TimeView::contextMenuEvent(QContextMenuEvent* event) {
     menu.addAction(go[2], this, &TimeView::contextNext);
     menu.addAction(go[3], this, &TimeView::contextPrevious);
     menu.addSeparator();
-    addZoomMenu(&menu);
+    addZoomMenu(&menu, state_);
     cursorMenu(&menu);
     menu.addSeparator();
-    menu.addAction(QStringLiteral("Scroll Back"), this, &TimeView::scrollRight);
-    menu.addAction(QStringLiteral("Scroll Forward"), this, &TimeView::scrollLeft);
+    menu.addAction(QStringLiteral("Scroll Back"), &state_, &TimelineState::scrollRight);
+    menu.addAction(QStringLiteral("Scroll Forward"), &state_, &TimelineState::scrollLeft);
     menu.exec(event->globalPos());
 }
 

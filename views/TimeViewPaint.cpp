@@ -44,11 +44,11 @@ void TimeView::paintEvent(QPaintEvent*) {
         QPainter painter(&pixmap);
         painter.setFont(font());
         paintLabels(painter);
-        const std::optional<ViewWindow> view = viewWindow();
-        const std::optional<uint64_t> cursor = cursorTimeNs();
+        const std::optional<ViewWindow> view = state_.viewWindow();
+        const std::optional<uint64_t> cursor = state_.cursorTimeNs();
         if (view && cursor) {
             const uint64_t cursorLine =
-                uint64_t(std::max<int64_t>(int64_t(*cursor) + window_.scrollOffset, 0));
+                uint64_t(std::max<int64_t>(int64_t(*cursor) + state_.window().scrollOffset, 0));
             paintAxis(painter, *view, cursorLine);
             paintLanes(painter, *view);
             paintGuidesAndCursor(painter, *view, cursorLine);
@@ -62,16 +62,16 @@ void TimeView::paintEvent(QPaintEvent*) {
 
 void TimeView::paintAxis(QPainter& painter, const ViewWindow& view, uint64_t cursorLineNs) {
     const int left = options_.nameColumnWidth + LaneLeftMargin;
-    const double cursorX = left + window_.offsetOf(cursorLineNs, view.startNs);
-    const int right = left + window_.drawingWidth;
+    const double cursorX = left + state_.window().offsetOf(cursorLineNs, view.startNs);
+    const int right = left + state_.window().drawingWidth;
     painter.setPen(Qt::black);
     QFont small = font();
     small.setPointSizeF(std::max(small.pointSizeF() - 1.0, 6.0));
     painter.setFont(small);
-    const QString cursorText = DisplayedTime(cursorLineNs, index().firstNs(), presentation_);
+    const QString cursorText = DisplayedTime(cursorLineNs, state_.index().firstNs(), presentation_);
     painter.drawText(QRectF(cursorX - 100, 0, 200, 12), Qt::AlignCenter, cursorText);
 
-    const AxisTicks ticks = axisTicks(window_.pixelsPerSecond);
+    const AxisTicks ticks = axisTicks(state_.window().pixelsPerSecond);
     const auto firstTick = int64_t(std::floor((left - cursorX) / ticks.spacing));
     const auto lastTick = int64_t(std::ceil((right - cursorX) / ticks.spacing));
     for (int64_t tick = firstTick; tick <= lastTick; ++tick) {
@@ -127,7 +127,7 @@ void TimeView::paintLabels(QPainter& painter) {
 }
 
 LaneScene TimeView::laneScene(int64_t startNs) {
-    const TimelineIndex& events = index();
+    const TimelineIndex& events = state_.index();
     std::unordered_map<uint32_t, int> laneOf;
     const auto& rows = engine_.contextList.rows();
     for (size_t row = 0; row < rows.size(); ++row)
@@ -138,12 +138,12 @@ LaneScene TimeView::laneScene(int64_t startNs) {
     scene.lanes = laneCount();
     scene.rowHeight = rowHeight();
     scene.startNs = startNs;
-    scene.nsPerPixel = window_.nsPerPixel;
+    scene.nsPerPixel = state_.window().nsPerPixel;
     const TimelinePreferences& preferences = options_.preferences;
     scene.existingTasks = preferences.existingTaskHighlight == 1;
     scene.readyBars = preferences.taskReadyHighlight == 1;
-    scene.apiMarks =
-        preferences.timelineEventMarker == 1 && window_.nsPerPixel < 100'000 && scene.rowHeight > 8;
+    scene.apiMarks = preferences.timelineEventMarker == 1 && state_.window().nsPerPixel < 100'000 &&
+                     scene.rowHeight > 8;
     scene.messageMarks = options_.zoomRow <= preferences.indicatorZoom;
     scene.indicatorLevel = preferences.indicatorLevel;
     scene.styles.resize(events.slotCount());
@@ -164,7 +164,7 @@ LaneScene TimeView::laneScene(int64_t startNs) {
 }
 
 void TimeView::renderLaneCache(const ViewWindow& view, const CacheKey& key) {
-    const int width = 3 * window_.drawingWidth;
+    const int width = 3 * state_.window().drawingWidth;
     const int height = std::max(contentsRect().height() - 33, 1);
     if (laneCache_.width() != width || laneCache_.height() != height)
         laneCache_ = QImage(width, height, QImage::Format_RGB32);
@@ -177,17 +177,18 @@ void TimeView::renderLaneCache(const ViewWindow& view, const CacheKey& key) {
 }
 
 void TimeView::paintLanes(QPainter& painter, const ViewWindow& view) {
-    CacheKey key{
-        window_.spanNs,   window_.drawingWidth, contentsRect().height(),   index().generation(),
-        options_.zoomRow, options_.preferences, engine_.contextList.rows()};
+    CacheKey key{state_.window().spanNs,    state_.window().drawingWidth,
+                 contentsRect().height(),   state_.index().generation(),
+                 options_.zoomRow,          options_.preferences,
+                 engine_.contextList.rows()};
     const int64_t start = int64_t(view.startNs);
     const bool inside = start >= cacheStartNs_ &&
                         start + int64_t(view.spanNs) <= cacheStartNs_ + 3 * int64_t(view.spanNs);
     if (!(key == cacheKey_) || !inside)
         renderLaneCache(view, key);
-    const int offset = int(std::lround(double(start - cacheStartNs_) / window_.nsPerPixel));
+    const int offset = int(std::lround(double(start - cacheStartNs_) / state_.window().nsPerPixel));
     painter.drawImage(QPoint(options_.nameColumnWidth + LaneLeftMargin, AxisHeight), laneCache_,
-                      QRect(offset, 0, window_.drawingWidth, laneCache_.height()));
+                      QRect(offset, 0, state_.window().drawingWidth, laneCache_.height()));
 }
 
 void TimeView::paintGuidesAndCursor(QPainter& painter, const ViewWindow& view,
@@ -197,12 +198,12 @@ void TimeView::paintGuidesAndCursor(QPainter& painter, const ViewWindow& view,
     if (pointerInLanes_) {
         painter.setPen(QColor::fromRgb(GuideColour));
         for (int tenth = 1; tenth <= 9; ++tenth) {
-            const int x = left + tenth * window_.drawingWidth / 10;
+            const int x = left + tenth * state_.window().drawingWidth / 10;
             painter.drawLine(x, GuideTop, x, bottom);
         }
     }
     painter.setPen(QColor::fromRgb(CursorColour));
-    const int x = left + int(std::lround(window_.offsetOf(cursorLineNs, view.startNs)));
+    const int x = left + int(std::lround(state_.window().offsetOf(cursorLineNs, view.startNs)));
     painter.drawLine(x, CursorTop, x, bottom);
 }
 
@@ -210,7 +211,8 @@ void TimeView::paintOverlay(QPainter& painter, const ViewWindow& view, uint64_t 
     // The window's ends as offsets from the cursor line, counted like the axis above; on a
     // light box inside the lane area, so that no lane or label shows through the text.
     const int left = options_.nameColumnWidth + LaneLeftMargin;
-    const QRect lanes(left, AxisHeight, window_.drawingWidth, contentsRect().height() - AxisHeight);
+    const QRect lanes(left, AxisHeight, state_.window().drawingWidth,
+                      contentsRect().height() - AxisHeight);
     const int digits = presentation_.display.resolution;
     const QString texts[] = {
         OffsetText(int64_t(view.startNs) - int64_t(cursorLineNs), digits),

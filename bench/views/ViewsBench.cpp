@@ -9,6 +9,7 @@
 #include "views/LoadView.h"
 #include "views/OverviewStrip.h"
 #include "views/TimeView.h"
+#include "views/TimelineState.h"
 
 #include <QApplication>
 
@@ -70,18 +71,19 @@ struct Scene {
         load.resize(Width, Height);
         strip.resize(Width, OverviewStripHeight);
         connectSelection();
-        time.index();
+        timeline.index();
     }
     void connectSelection() {
-        QObject::connect(&time, &TimeView::selectRow, &time, &TimeView::selectionChanged);
+        QObject::connect(&timeline, &TimelineState::selectRow, &time, &TimeView::selectionChanged);
         time.selectionChanged(int(engine.store.rowCount() / 2));
     }
     RecordingEngine engine;
     Presentation presentation;
     ViewOptions options;
-    TimeView time{engine, presentation, options};
-    LoadView load{engine, presentation, options, time};
-    OverviewStrip strip{engine, presentation, time};
+    TimelineState timeline{engine, presentation, options};
+    TimeView time{engine, presentation, options, timeline};
+    LoadView load{engine, presentation, options, timeline};
+    OverviewStrip strip{engine, presentation, timeline};
 };
 
 Scene& scene() {
@@ -90,7 +92,7 @@ Scene& scene() {
 }
 
 void setZoom(benchmark::State& state, Scene& s) {
-    s.time.setZoomRow(int(state.range(0)));
+    s.timeline.setZoomRow(int(state.range(0)));
     state.SetLabel(ZoomLevels[size_t(state.range(0))].label);
     state.counters["events"] = double(s.engine.store.total());
     state.counters["contexts"] = double(s.engine.contextList.rows().size());
@@ -113,9 +115,9 @@ void TimelineScrollStep(benchmark::State& state) {
     int direction = 0;
     for (auto _ : state) {
         if ((direction++ / 20) % 2)
-            s.time.scrollRight();
+            s.timeline.scrollRight();
         else
-            s.time.scrollLeft();
+            s.timeline.scrollLeft();
         benchmark::DoNotOptimize(s.time.grab());
     }
 }

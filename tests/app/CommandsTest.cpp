@@ -12,6 +12,7 @@
 #include "views/SystemInfoDialog.h"
 #include "views/TaskView.h"
 #include "views/TimeView.h"
+#include "views/TimelineState.h"
 #include "views/ZoomLevels.h"
 
 #include <QAction>
@@ -291,10 +292,10 @@ void CommandsTest::everyCommandDoesSomethingVisible() {
         add(QLatin1String(item), "", [&window, middle] {
             window.OnZoomChanged(6);
             selectRow(window, middle);
-            window.timeView().ResetCursor();
-            const int64_t offset = window.timeView().scrollOffset();
+            window.timeline().resetCursor();
+            const int64_t offset = window.timeline().scrollOffset();
             return std::function<bool()>(
-                [&window, offset] { return window.timeView().scrollOffset() != offset; });
+                [&window, offset] { return window.timeline().scrollOffset() != offset; });
         });
 
     // Target, Tool, Window and Help menus.
@@ -417,7 +418,7 @@ void CommandsTest::goToSelectsTheEventOrTheNearestInTime() {
     QCOMPARE(log.goToRange.selectedIndex, nodeAt(window, 40)->record.index);
     QVERIFY(log.goToRange.hasEvents);
     QCOMPARE(currentRow(window), 100);
-    QCOMPARE(window.timeView().selectedRow(), 100);
+    QCOMPARE(window.timeline().selectedRow(), 100);
 
     // A time exactly at an event, nearer to one of two events, between them, past the end.
     int k = 1;
@@ -433,7 +434,7 @@ void CommandsTest::goToSelectsTheEventOrTheNearestInTime() {
     QCOMPARE(goTo(GoToType::TargetTimestamp, b - 1, true), k + 1);
     QCOMPARE(goTo(GoToType::TargetTimestamp, (a + b) / 2, true), k + 1);
     QCOMPARE(goTo(GoToType::RecordingTimestamp, b, true), k + 1);
-    QCOMPARE(window.timeView().selectedRow(), k + 1);
+    QCOMPARE(window.timeline().selectedRow(), k + 1);
     QCOMPARE(goTo(GoToType::TargetTimestamp, store.last()->record.timestamp + 1000, true),
              rows - 1);
 
@@ -653,7 +654,7 @@ void CommandsTest::contextsListDoubleClickSelectsTheNextRun() {
         const EventRecord& record = nodeAt(window, row)->record;
         QCOMPARE(record.contextAfter, context);
         QVERIFY(record.contextBefore != context);
-        QCOMPARE(window.timeView().selectedRow(), row);
+        QCOMPARE(window.timeline().selectedRow(), row);
         previous = row;
     }
     // After the last run the status bar says so.

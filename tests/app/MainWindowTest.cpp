@@ -12,6 +12,7 @@
 #include "views/EventView.h"
 #include "views/MessageView.h"
 #include "views/TimeView.h"
+#include "views/TimelineState.h"
 #include "views/ZoomLevels.h"
 
 #include <QAbstractItemModelTester>
@@ -285,7 +286,7 @@ void MainWindowTest::cursorPositions() {
     const QRect lanes = time.contentsRect();
     const int left = lanes.left() + DefaultNameColumnWidth + LaneLeftMargin;
     QTest::mouseClick(&time, Qt::LeftButton, {},
-                      QPoint(left + time.timeWindow().drawingWidth * 4 / 10 + 2,
+                      QPoint(left + window.timeline().window().drawingWidth * 4 / 10 + 2,
                              lanes.top() + lanes.height() / 2));
     QCOMPARE(window.cursorPosition(), 4);
     QCOMPARE(window.cursorCombo().currentIndex(), 3);

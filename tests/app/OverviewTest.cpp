@@ -4,6 +4,7 @@
 #include "views/EventView.h"
 #include "views/OverviewStrip.h"
 #include "views/TimeView.h"
+#include "views/TimelineState.h"
 
 #include <QSettings>
 #include <QStatusBar>
@@ -69,7 +70,7 @@ void OverviewTest::clickAt80PercentMovesTheWindowThere() {
     QCOMPARE(summary.binOf(selected->record.timestamp), summary.binOf(clicked));
     // The cursor line stands on the clicked time.
     const TimeBase& timeBase = window.presentation().timeBase;
-    const std::optional<ViewWindow> view = window.timeView().viewWindow();
+    const std::optional<ViewWindow> view = window.timeline().viewWindow();
     QVERIFY(view);
     const uint64_t clickedNs = TicksToNs(timeBase, clicked);
     QVERIFY(view->startNs <= clickedNs && clickedNs <= view->startNs + view->spanNs);
@@ -103,8 +104,8 @@ void OverviewTest::clickInsideTheLoadedWindowOnlyCentresTheView() {
     QVERIFY(selected);
     QVERIFY(TicksToNs(timeBase, selected->record.timestamp) <= clickedNs);
     QVERIFY(!selected->next || TicksToNs(timeBase, selected->next->record.timestamp) > clickedNs);
-    QCOMPARE(window.timeView().cursorTimeNs().value_or(0) +
-                 uint64_t(window.timeView().scrollOffset()),
+    QCOMPARE(window.timeline().cursorTimeNs().value_or(0) +
+                 uint64_t(window.timeline().scrollOffset()),
              clickedNs);
 }
 

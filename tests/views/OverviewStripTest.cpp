@@ -27,13 +27,16 @@ StreamWriter halves() {
 }
 
 struct Strip {
-    Strip() : fixture(halves()), time(fixture.engine(), fixture.presentation, options) {
-        QObject::connect(&time, &TimeView::selectRow, &time, &TimeView::selectionChanged);
-        strip = std::make_unique<OverviewStrip>(fixture.engine(), fixture.presentation, time);
+    Strip()
+        : fixture(halves()), state(fixture.engine(), fixture.presentation, options),
+          time(fixture.engine(), fixture.presentation, options, state) {
+        QObject::connect(&state, &TimelineState::selectRow, &time, &TimeView::selectionChanged);
+        strip = std::make_unique<OverviewStrip>(fixture.engine(), fixture.presentation, state);
         strip->resize(400, OverviewStripHeight);
     }
     test::ViewsFixture fixture;
     ViewOptions options;
+    TimelineState state;
     TimeView time;
     std::unique_ptr<OverviewStrip> strip;
 };

@@ -20,9 +20,10 @@ using test::Beta;
 // every requested selection back, as the main window's wiring does.
 struct Views {
     explicit Views(const StreamWriter& writer, uint64_t frequency = 1'000'000'000)
-        : fixture(writer, frequency), time(fixture.engine(), fixture.presentation, options),
-          load(fixture.engine(), fixture.presentation, options, time) {
-        QObject::connect(&time, &TimeView::selectRow, &time, &TimeView::selectionChanged);
+        : fixture(writer, frequency), state(fixture.engine(), fixture.presentation, options),
+          time(fixture.engine(), fixture.presentation, options, state),
+          load(fixture.engine(), fixture.presentation, options, state) {
+        QObject::connect(&state, &TimelineState::selectRow, &time, &TimeView::selectionChanged);
         time.resize(600, 300);
         load.resize(600, 200);
         time.show();
@@ -31,6 +32,7 @@ struct Views {
     }
     test::ViewsFixture fixture;
     ViewOptions options;
+    TimelineState state;
     TimeView time;
     LoadView load;
     QScrollBar scrollBar{Qt::Horizontal};
@@ -95,63 +97,63 @@ void ViewWidgetsTest::fullRecordingShowsAtMost120Seconds() {
     w.taskRun(Alpha, 100'000'000);
     w.taskStop(100'000'000); // 200 s at 1 MHz
     Views views(w, 1'000'000);
-    QSignalSpy titles(&views.time, &TimeView::paneTitlesChanged);
-    views.time.setZoomRow(FullRecordingZoom);
-    QCOMPARE(views.time.timeWindow().spanNs, 120'000'000'000ull);
+    QSignalSpy titles(&views.state, &TimelineState::paneTitlesChanged);
+    views.state.setZoomRow(FullRecordingZoom);
+    QCOMPARE(views.state.window().spanNs, 120'000'000'000ull);
     QCOMPARE(titles.count(), 1);
     QVERIFY(titles.at(0).at(0).toString().startsWith(QStringLiteral("Timeline   Width: ")));
 }
 
 void ViewWidgetsTest::zoomRowsFollowTheRecordingLength() {
     auto views = smallViews(); // 1.3 us long
-    QSignalSpy rows(&views->time, &TimeView::zoomRowChanged);
-    views->time.zoomOut(); // 20 ms > 1.2 x 1.3 us
+    QSignalSpy rows(&views->state, &TimelineState::zoomRowChanged);
+    views->state.zoomOut(); // 20 ms > 1.2 x 1.3 us
     QCOMPARE(views->options.zoomRow, FullRecordingZoom);
-    QCOMPARE(views->time.timeWindow().spanNs, 1300ull);
-    views->time.zoomIn(); // no row is shorter than the recording
+    QCOMPARE(views->state.window().spanNs, 1300ull);
+    views->state.zoomIn(); // no row is shorter than the recording
     QCOMPARE(views->options.zoomRow, FullRecordingZoom);
-    views->time.setZoomRow(0);
-    views->time.zoomIn();
+    views->state.setZoomRow(0);
+    views->state.zoomIn();
     QCOMPARE(views->options.zoomRow, 0);
     QCOMPARE(rows.count(), 2);
-    QCOMPARE(views->time.timeWindow().spanNs, 10'000ull);
+    QCOMPARE(views->state.window().spanNs, 10'000ull);
 }
 
 void ViewWidgetsTest::selectingAnEventPutsItOnTheCursorLine() {
     auto views = smallViews();
-    views->time.setZoomRow(0);
+    views->state.setZoomRow(0);
     views->time.selectionChanged(5); // ISR Enter at 300 ns
-    views->time.scrollBy(20);        // still inside its span
-    QCOMPARE(views->time.selectedRow(), 5);
-    QCOMPARE(views->time.scrollOffset(), int64_t(20));
+    views->state.scrollBy(20);       // still inside its span
+    QCOMPARE(views->state.selectedRow(), 5);
+    QCOMPARE(views->state.scrollOffset(), int64_t(20));
     QCOMPARE(views->scrollBar.value(), 320);
     views->time.selectionChanged(9); // from the event list: offset back to 0
-    QCOMPARE(views->time.scrollOffset(), int64_t(0));
-    const std::optional<ViewWindow> window = views->time.viewWindow();
+    QCOMPARE(views->state.scrollOffset(), int64_t(0));
+    const std::optional<ViewWindow> window = views->state.viewWindow();
     QVERIFY(window.has_value());
     QCOMPARE(window->startNs, 0ull); // 800 - 2 x 1000 is below zero
-    views->time.setZoomRow(FullRecordingZoom);
-    QCOMPARE(views->time.viewWindow()->startNs, 800ull - 260);
+    views->state.setZoomRow(FullRecordingZoom);
+    QCOMPARE(views->state.viewWindow()->startNs, 800ull - 260);
 }
 
 void ViewWidgetsTest::scrollingStopsAtTheFirstAndLastEvents() {
     auto views = smallViews();
     views->time.selectionChanged(12);
-    views->time.scrollBy(10'000);
-    QCOMPARE(views->time.selectedRow(), 13);
-    QCOMPARE(views->time.scrollOffset(), int64_t(0));
-    QSignalSpy selections(&views->time, &TimeView::selectRow);
-    views->time.scrollBy(5); // would not move the cursor
-    views->time.scrollLeft();
+    views->state.scrollBy(10'000);
+    QCOMPARE(views->state.selectedRow(), 13);
+    QCOMPARE(views->state.scrollOffset(), int64_t(0));
+    QSignalSpy selections(&views->state, &TimelineState::selectRow);
+    views->state.scrollBy(5); // would not move the cursor
+    views->state.scrollLeft();
     QCOMPARE(selections.count(), 0);
-    views->time.scrollBy(-1'000'000);
-    QCOMPARE(views->time.selectedRow(), 3); // the last of the events at 0
+    views->state.scrollBy(-1'000'000);
+    QCOMPARE(views->state.selectedRow(), 3); // the last of the events at 0
     QCOMPARE(views->scrollBar.value(), 0);
     QCOMPARE(views->scrollBar.maximum(), 1300);
     // The scroll bar moves the view by its value difference.
     views->scrollBar.setValue(700);
-    QCOMPARE(views->time.selectedRow(), 8);
-    QCOMPARE(views->time.scrollOffset(), int64_t(0));
+    QCOMPARE(views->state.selectedRow(), 8);
+    QCOMPARE(views->state.scrollOffset(), int64_t(0));
 }
 
 void ViewWidgetsTest::wheelZoomsAndCtrlWheelScrolls() {
@@ -161,22 +163,22 @@ void ViewWidgetsTest::wheelZoomsAndCtrlWheelScrolls() {
     QCOMPARE(views->options.zoomRow, DefaultZoom - 1);
     wheel(views->time, QPoint(0, -120));
     QCOMPARE(views->options.zoomRow, FullRecordingZoom); // 20 ms > 1.2 x 1.3 us
-    views->time.setZoomRow(0);
+    views->state.setZoomRow(0);
     // Ctrl: 2 % of the 10 us span earlier.
     wheel(views->time, QPoint(0, 120), Qt::ControlModifier);
-    QCOMPARE(views->time.selectedRow(), 7); // 600 ns
+    QCOMPARE(views->state.selectedRow(), 7); // 600 ns
     QCOMPARE(views->options.zoomRow, 0);
     // With the preference swapped, the plain wheel scrolls and Ctrl zooms.
     views->options.preferences.invertWheelControl = true;
     wheel(views->time, QPoint(0, -120));
-    QCOMPARE(views->time.selectedRow(), 9);
+    QCOMPARE(views->state.selectedRow(), 9);
     wheel(views->time, QPoint(0, -120), Qt::ControlModifier);
     QCOMPARE(views->options.zoomRow, FullRecordingZoom); // 20 us > 1.2 x 1 us
     // A horizontal wheel always scrolls: 2 % of 1300 ns later.
     wheel(views->time, QPoint(-120, 0), Qt::ControlModifier);
     QCOMPARE(views->options.zoomRow, FullRecordingZoom);
-    QCOMPARE(views->time.selectedRow(), 9);
-    QCOMPARE(views->time.scrollOffset(), int64_t(26));
+    QCOMPARE(views->state.selectedRow(), 9);
+    QCOMPARE(views->state.scrollOffset(), int64_t(26));
 }
 
 void ViewWidgetsTest::referencesToggle() {
@@ -197,7 +199,7 @@ void ViewWidgetsTest::referencesToggle() {
 
 void ViewWidgetsTest::goCommandsAtTheEndsDoNothing() {
     auto views = smallViews();
-    QSignalSpy selections(&views->time, &TimeView::selectRow);
+    QSignalSpy selections(&views->state, &TimelineState::selectRow);
     views->time.next(); // no selection
     views->time.selectionChanged(13);
     views->time.forward();
@@ -209,9 +211,9 @@ void ViewWidgetsTest::goCommandsAtTheEndsDoNothing() {
     QCOMPARE(selections.count(), 0);
     views->time.selectionChanged(4);
     views->time.contextNext();
-    QCOMPARE(views->time.selectedRow(), 11);
+    QCOMPARE(views->state.selectedRow(), 11);
     views->time.back(); // the run before row 11 is the scheduler's, from row 10
-    QCOMPARE(views->time.selectedRow(), 10);
+    QCOMPARE(views->state.selectedRow(), 10);
     const QStringList go = views->time.goMenuTexts();
     QVERIFY(go.at(0).startsWith(QStringLiteral("Next ")) && go.at(0).endsWith("Task Stop"));
     QVERIFY(go.at(3).startsWith(QStringLiteral("Previous ")) && go.at(3).contains(" in "));
@@ -219,11 +221,11 @@ void ViewWidgetsTest::goCommandsAtTheEndsDoNothing() {
 
 void ViewWidgetsTest::timelineDrawsLanesAndCursor() {
     auto views = smallViews();
-    views->time.setZoomRow(FullRecordingZoom);
+    views->state.setZoomRow(FullRecordingZoom);
     views->time.selectionChanged(3); // t = 0, so the window is [0, 1300 ns]
     const QImage image = views->time.grab().toImage();
     const QRect contents = views->time.contentsRect();
-    const TimeWindow& window = views->time.timeWindow();
+    const TimeWindow& window = views->state.window();
     RecordingEngine& engine = views->fixture.engine();
     const double rowHeight =
         double(contents.height() - 33) / double(engine.contextList.rows().size() + 1);
@@ -248,15 +250,15 @@ void ViewWidgetsTest::timelineDrawsLanesAndCursor() {
 void ViewWidgetsTest::clicksSetTheCursorAndDragsMoveTheSelection() {
     auto views = smallViews();
     TimeView& time = views->time;
-    time.setZoomRow(FullRecordingZoom); // 1300 ns
-    time.selectionChanged(3);           // t = 0: the window is [0, 1300 ns]
+    views->state.setZoomRow(FullRecordingZoom); // 1300 ns
+    time.selectionChanged(3);                   // t = 0: the window is [0, 1300 ns]
     const QRect contents = time.contentsRect();
     const int left = contents.left() + views->options.nameColumnWidth + LaneLeftMargin;
-    const int width = time.timeWindow().drawingWidth;
+    const int width = views->state.window().drawingWidth;
     auto xOf = [&](uint64_t ns) { return left + int(double(ns) * width / 1300.0); };
     const int y = contents.top() + 100;
 
-    QSignalSpy cursor(&time, &TimeView::cursorPositionChanged);
+    QSignalSpy cursor(&views->state, &TimelineState::cursorPositionChanged);
     QTest::mouseClick(&time, Qt::LeftButton, {}, QPoint(left + width / 2 + 3, y));
     QCOMPARE(views->options.cursorPosition, 5);
     QCOMPARE(cursor.count(), 1);
@@ -264,23 +266,23 @@ void ViewWidgetsTest::clicksSetTheCursorAndDragsMoveTheSelection() {
     QCOMPARE(views->options.cursorPosition, 5);
 
     QTest::mouseDClick(&time, Qt::LeftButton, {}, QPoint(xOf(900), y));
-    QCOMPARE(time.selectedRow(), 9); // Task Run Beta at 800 ns spans 900 ns
-    QCOMPARE(time.scrollOffset(), int64_t(0));
+    QCOMPARE(views->state.selectedRow(), 9); // Task Run Beta at 800 ns spans 900 ns
+    QCOMPARE(views->state.scrollOffset(), int64_t(0));
 
     // Dragging the content 250 ns to the left moves the cursor line 250 ns later.
     const int from = xOf(600);
     QTest::mousePress(&time, Qt::LeftButton, {}, QPoint(from, y));
     QTest::mouseMove(&time, QPoint(from - (xOf(250) - xOf(0)), y));
     QTest::mouseRelease(&time, Qt::LeftButton, {}, QPoint(from - (xOf(250) - xOf(0)), y));
-    QCOMPARE(time.selectedRow(), 10); // Task Stop at 1000 ns
-    QVERIFY(std::abs(time.scrollOffset() - 50) < 5);
+    QCOMPARE(views->state.selectedRow(), 10); // Task Stop at 1000 ns
+    QVERIFY(std::abs(views->state.scrollOffset() - 50) < 5);
     QCOMPARE(views->options.cursorPosition, 5); // a drag is no click
 }
 
 void ViewWidgetsTest::hoverShowsTextsAndGuides() {
     auto views = smallViews();
     TimeView& time = views->time;
-    time.setZoomRow(FullRecordingZoom);
+    views->state.setZoomRow(FullRecordingZoom);
     time.selectionChanged(3);
     const QRect contents = time.contentsRect();
     RecordingEngine& engine = views->fixture.engine();
@@ -292,7 +294,7 @@ void ViewWidgetsTest::hoverShowsTextsAndGuides() {
     QVERIFY(QToolTip::text().contains(QStringLiteral("Task           : Alpha (00000001)")));
 
     const int left = contents.left() + views->options.nameColumnWidth + LaneLeftMargin;
-    const int width = time.timeWindow().drawingWidth;
+    const int width = views->state.window().drawingWidth;
     QTest::mouseMove(&time, QPoint(left + int(200.0 * width / 1300.0), alphaY));
     QVERIFY(QToolTip::text().contains(QStringLiteral("Last Event:\n  #5 @ ")));
     const QImage image = time.grab().toImage();
@@ -308,7 +310,7 @@ void ViewWidgetsTest::hoverShowsTextsAndGuides() {
 void ViewWidgetsTest::selectingRefreshesTheHoverOutsideTheLanes() {
     auto views = smallViews();
     TimeView& time = views->time;
-    time.setZoomRow(FullRecordingZoom);
+    views->state.setZoomRow(FullRecordingZoom);
     time.selectionChanged(3);
     const QRect contents = time.contentsRect();
     const QPoint axisBand(contents.left() + 300, contents.top() + 10);
@@ -324,7 +326,7 @@ void ViewWidgetsTest::selectingRefreshesTheHoverOutsideTheLanes() {
 void ViewWidgetsTest::labelsShowTheContextTypeIcon() {
     auto views = smallViews();
     TimeView& time = views->time;
-    time.setZoomRow(FullRecordingZoom);
+    views->state.setZoomRow(FullRecordingZoom);
     time.selectionChanged(3);
     const QImage image = time.grab().toImage();
     const QRect contents = time.contentsRect();
@@ -343,7 +345,7 @@ void ViewWidgetsTest::labelsShowTheContextTypeIcon() {
 
 void ViewWidgetsTest::loadViewStacksSharesOfTheWindow() {
     auto views = smallViews();
-    views->time.setZoomRow(FullRecordingZoom);
+    views->state.setZoomRow(FullRecordingZoom);
     views->time.selectionChanged(3); // the window is the whole 1300 ns
     views->load.setBinCount(1);
     const QImage image = views->load.grab().toImage();
@@ -372,7 +374,7 @@ void ViewWidgetsTest::loadViewWithoutEventsDrawsOnlyLabels() {
              ++x)
             drawn += QColor(image.pixel(x, y)) != base;
     QCOMPARE(drawn, 0);
-    QCOMPARE(views.time.viewWindow().has_value(), false);
+    QCOMPARE(views.state.viewWindow().has_value(), false);
 }
 
 void ViewWidgetsTest::recordingWithoutDurationHasNoLoad() {
@@ -382,8 +384,8 @@ void ViewWidgetsTest::recordingWithoutDurationHasNoLoad() {
     w.taskRun(Alpha, 0);
     Views views(w);
     views.time.selectionChanged(2);
-    views.time.setZoomRow(FullRecordingZoom);
-    QCOMPARE(views.time.timeWindow().spanNs, 0ull);
+    views.state.setZoomRow(FullRecordingZoom);
+    QCOMPARE(views.state.window().spanNs, 0ull);
     views.load.grab();
     QCOMPARE(views.load.bins().outcome, CpuLoadBins::Outcome::NoDuration);
     QVERIFY(!views.time.grab().isNull()); // paints without dividing by zero

@@ -1,0 +1,206 @@
+#include "views/TimelineState.h"
+#include "ViewsHarness.h"
+#include "views/LoadView.h"
+#include "views/OverviewStrip.h"
+#include "views/TimeView.h"
+
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWheelEvent>
+
+#include <array>
+#include <functional>
+#include <map>
+
+namespace kavrin {
+namespace {
+
+// Counts the paint events each watched widget receives.
+class PaintCounter : public QObject {
+public:
+    void watch(QWidget& widget) { widget.installEventFilter(this); }
+    int count(QWidget& widget) const {
+        const auto found = counts_.find(&widget);
+        return found == counts_.end() ? 0 : found->second;
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            ++counts_[watched];
+        return false;
+    }
+
+private:
+    std::map<QObject*, int> counts_;
+};
+
+// The three observers over one state, the event list simulated by echoing every requested
+// selection back, as the main window's wiring does.
+struct Observers {
+    explicit Observers(uint64_t frequency = 1'000'000'000)
+        : fixture(test::smallRecording(), frequency),
+          state(fixture.engine(), fixture.presentation, options),
+          time(fixture.engine(), fixture.presentation, options, state),
+          load(fixture.engine(), fixture.presentation, options, state),
+          strip(fixture.engine(), fixture.presentation, state) {
+        QObject::connect(&state, &TimelineState::selectRow, &time, &TimeView::selectionChanged);
+        time.setScrollBar(&scrollBar);
+        time.resize(600, 300);
+        load.resize(600, 200);
+        strip.resize(600, OverviewStripHeight);
+        for (QWidget* widget : {static_cast<QWidget*>(&time), static_cast<QWidget*>(&load),
+                                static_cast<QWidget*>(&strip)}) {
+            widget->show();
+            paints.watch(*widget);
+        }
+        state.setZoomRow(FullRecordingZoom);
+        time.selectionChanged(5);
+        settle();
+    }
+    // Lets the posted repaints happen.
+    static void settle() {
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    }
+    // Paint counts of the timeline, CPU load view and overview strip.
+    std::array<int, 3> painted() const {
+        return {paints.count(const_cast<TimeView&>(time)),
+                paints.count(const_cast<LoadView&>(load)),
+                paints.count(const_cast<OverviewStrip&>(strip))};
+    }
+
+    test::ViewsFixture fixture;
+    ViewOptions options;
+    TimelineState state;
+    TimeView time;
+    LoadView load;
+    OverviewStrip strip;
+    QScrollBar scrollBar{Qt::Horizontal};
+    PaintCounter paints;
+};
+
+void wheel(QWidget& widget, QPoint angle) {
+    QWheelEvent event(QPointF(300, 100), QPointF(300, 100), QPoint(), angle, Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&widget, &event);
+}
+
+} // namespace
+
+class TimelineStateTest : public QObject {
+    Q_OBJECT
+private slots:
+    void eachChangeNotifiesOnceAndEveryViewRepaints();
+    void viewsFollowAChangeMadeInTheTimeline();
+    void echoesOfTheListAndTheScrollBarDoNotComeBack();
+    void resetForgetsTheSelectionAndTheIndex();
+};
+
+void TimelineStateTest::eachChangeNotifiesOnceAndEveryViewRepaints() {
+    Observers o;
+    const std::pair<const char*, std::function<void()>> changes[] = {
+        {"zoom", [&o] { o.state.setZoomRow(0); }},
+        {"cursor position", [&o] { o.state.setCursorPosition(5); }},
+        {"scroll", [&o] { o.state.scrollBy(400); }},
+        {"reset cursor", [&o] { o.state.resetCursor(); }},
+        {"name column", [&o] { o.state.setNameColumnWidth(150); }},
+        {"show time", [&o] { o.state.showTime(1000); }},
+        {"from the list", [&o] { o.time.selectionChanged(11); }},
+    };
+    for (const auto& [name, change] : changes) {
+        QSignalSpy changed(&o.state, &TimelineState::changed);
+        const std::array<int, 3> before = o.painted();
+        change();
+        Observers::settle();
+        QVERIFY2(changed.count() == 1, name);
+        const std::array<int, 3> after = o.painted();
+        for (size_t view = 0; view < after.size(); ++view)
+            QVERIFY2(after[view] > before[view], name);
+    }
+    // Operations that change nothing stay silent.
+    QSignalSpy changed(&o.state, &TimelineState::changed);
+    o.state.setCursorPosition(5);
+    o.state.setCursorPosition(0);
+    o.state.setZoomRow(ZoomLevelCount);
+    o.state.scrollBy(1'000'000'000); // to the last event
+    QCOMPARE(changed.count(), 1);
+    o.state.scrollBy(1'000'000'000);
+    QCOMPARE(changed.count(), 1);
+}
+
+void TimelineStateTest::viewsFollowAChangeMadeInTheTimeline() {
+    Observers o(1'000'000);     // ticks are microseconds: the recording is 1.3 ms long
+    o.state.setZoomRow(5);      // 500 us
+    o.time.selectionChanged(9); // 800 us: the window is [700 us, 1200 us]
+    QImage strip = o.strip.grab().toImage();
+    // A zoom by the timeline's wheel: the CPU load view bins the new span, the overview strip
+    // shades it, the option and the zoom row follow.
+    QSignalSpy rows(&o.state, &TimelineState::zoomRowChanged);
+    wheel(o.time, QPoint(0, 120));
+    QCOMPARE(rows.count(), 1);
+    QCOMPARE(o.options.zoomRow, 4);
+    QCOMPARE(o.state.window().spanNs, 200'000ull);
+    o.load.grab();
+    QCOMPARE(o.load.bins().binWidth, 200'000ull * 100 / uint64_t(o.options.cpuLoadBins));
+    QVERIFY(o.strip.grab().toImage() != strip);
+    strip = o.strip.grab().toImage();
+
+    // A click in the timeline's lanes moves the cursor to 70 %: the window starts earlier.
+    const QRect lanes = o.time.contentsRect();
+    const int left = lanes.left() + o.options.nameColumnWidth + LaneLeftMargin;
+    QTest::mouseClick(
+        &o.time, Qt::LeftButton, {},
+        QPoint(left + o.state.window().drawingWidth * 7 / 10, lanes.top() + lanes.height() / 2));
+    QCOMPARE(o.options.cursorPosition, 7);
+    QCOMPARE(o.state.viewWindow()->startNs, 800'000ull - 7 * 20'000);
+    QVERIFY(o.strip.grab().toImage() != strip);
+}
+
+void TimelineStateTest::echoesOfTheListAndTheScrollBarDoNotComeBack() {
+    Observers o;
+    o.state.setZoomRow(0);
+    QSignalSpy changed(&o.state, &TimelineState::changed);
+    QSignalSpy selections(&o.state, &TimelineState::selectRow);
+    // Scrolling selects another event; the list echoes it, the scroll bar is moved: neither
+    // recentres the cursor nor scrolls again.
+    o.state.scrollBy(350); // from ISR Enter at 300 ns to System Idle at 600 ns, + 50 ns
+    QCOMPARE(selections.count(), 1);
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(o.state.selectedRow(), 7);
+    QCOMPARE(o.state.scrollOffset(), int64_t(50));
+    QCOMPARE(o.scrollBar.value(), 650);
+    // The scroll bar moved by the user scrolls once and is not set back.
+    o.scrollBar.setValue(800);
+    QCOMPARE(changed.count(), 2);
+    QCOMPARE(o.state.selectedRow(), 9);
+    QCOMPARE(o.state.scrollOffset(), int64_t(0));
+    QCOMPARE(o.scrollBar.value(), 800);
+    // A selection made in the list is taken and recentres.
+    o.state.scrollBy(50);
+    o.time.selectionChanged(4);
+    QCOMPARE(changed.count(), 4);
+    QCOMPARE(o.state.selectedRow(), 4);
+    QCOMPARE(o.state.scrollOffset(), int64_t(0));
+}
+
+void TimelineStateTest::resetForgetsTheSelectionAndTheIndex() {
+    Observers o;
+    o.state.scrollBy(100);
+    QVERIFY(o.state.index().size() > 0);
+    QSignalSpy cleared(&o.state, &TimelineState::cleared);
+    QSignalSpy changed(&o.state, &TimelineState::changed);
+    o.state.reset();
+    QCOMPARE(cleared.count(), 1);
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(o.state.selectedRow(), -1);
+    QCOMPARE(o.state.scrollOffset(), int64_t(0));
+    // Without a selection the cursor is the last event.
+    QCOMPARE(o.state.cursorTimeNs(), std::optional<uint64_t>(1300));
+}
+
+} // namespace kavrin
+
+QTEST_MAIN(kavrin::TimelineStateTest)
+#include "TimelineStateTest.moc"
