@@ -149,31 +149,44 @@ signals:
     void TriggerLoad(uint ReadOffset, uint NumEvents, bool Append);
 
 public slots:
+    // Opening recordings and moving through them (MainWindowLoading.cpp).
     void OnLoadingStarted(uint First, uint Last, bool Appending);
     void OnDataLoaded(uint First, uint Last, bool Appending);
     void OnLoadingFinished(uint First, uint Last, bool Appending);
-    void startRecording();
-    void stopRecording();
-    void startSingleShot();
-    void resolution1us();
-    void resolution100ns();
-    void resolution10ns();
-    void resolution1ns();
     void load();
-    void save();
+    void LoadFile(QString Filename);
+    void AnalyzeFile(QString Filename);
+    void LoadMRUFile();
+    void LoadSampleFile();
     void LoadDataAfter();
     void LoadDataBefore();
     void DataProcess(uint Count);
-    void LoadFile(QString Filename);
-    void AnalyzeFile(QString Filename);
+
+    // Saving recordings and their properties (MainWindowSaving.cpp).
+    void save();
     void SaveFile(QString Filename);
-    void LoadMRUFile();
-    void LoadSampleFile();
-    void UpdateMRUFiles(QString Filename);
-    void InitMRUFiles();
-    void InitSampleFiles();
     bool SetProperties();
     bool GetProperties();
+
+    // The recent and sample files menus (MainWindowMenus.cpp).
+    void InitMRUFiles();
+    void InitSampleFiles();
+    void UpdateMRUFiles(QString Filename);
+
+    // Live recording (MainWindowRecording.cpp).
+    void startRecording();
+    void stopRecording();
+    void startSingleShot();
+    void ztxTimerFired();
+
+    // Statistics and the background ticks (MainWindowStatistics.cpp).
+    void UpdateStats();
+    void ResetStats();
+    void statsTimerFired();
+    void OnBGTimer();
+    void OnSysDescTimer();
+
+    // Go commands, references and scrolling (MainWindowNavigation.cpp).
     void setReference();
     void clearReferences();
     void back();
@@ -182,6 +195,34 @@ public slots:
     void previous();
     void contextnext();
     void contextprevious();
+    void scrollLeft();
+    void scrollRight();
+    void OnShowMenuGo();
+
+    // Zoom, cursor, CPU load bins and the label column (MainWindowTimeline.cpp).
+    void zoomIn();
+    void zoomOut();
+    void OnSetZoom();
+    void OnZoomChanged(int index);
+    void CursorPos10();
+    void CursorPos20();
+    void CursorPos30();
+    void CursorPos40();
+    void CursorPos50();
+    void CursorPos60();
+    void CursorPos70();
+    void CursorPos80();
+    void CursorPos90();
+    void OnSetCursor(int index);
+    void setCursor(int position);
+    void set1Bin();
+    void set10Bins();
+    void set50Bins();
+    void set100Bins();
+    void set200Bins();
+    void headerSizeChange(int section, int oldSize, int newSize);
+
+    // The event list's filters, auto-scroll and time display (MainWindowEventList.cpp).
     void isrFilterToggled();
     void taskFilterToggled();
     void apiFilterToggled();
@@ -197,13 +238,14 @@ public slots:
     void systemOnlyFilterTriggered();
     void noFilterTriggered();
     void AutoScrollToggled();
-    void zoomIn();
-    void zoomOut();
-    void set1Bin();
-    void set10Bins();
-    void set50Bins();
-    void set100Bins();
-    void set200Bins();
+    void resolution1us();
+    void resolution100ns();
+    void resolution10ns();
+    void resolution1ns();
+    void OnToggleResolution(bool on);
+    void OnToggleSystemTime(bool on);
+
+    // Showing and hiding panes and bars (MainWindowPanes.cpp).
     void isrToggled();
     void loadToggled();
     void taskToggled();
@@ -215,82 +257,46 @@ public slots:
     void statusbarToggled(bool on);
     void toolbarToggled(bool on);
     void overviewToggled(bool on);
+
+    // Dialogs and the manual (MainWindowDialogs.cpp).
     void openManual();
     void showAbout();
     void showPreferences();
-    void SaveSettings();
-    void LoadSettings();
-    void ImportSettings();
-    void ClearSettings();
-    void OnToggleSystemTime(bool on);
-    void OnToggleResolution(bool on);
     void OnGoTo();
     void OnGoToEvent();
     void OnGoToTimestamp();
     void OnMessageIndicator();
-    void OnSetZoom();
-    void OnZoomChanged(int index);
-    void scrollLeft();
-    void scrollRight();
-    void CursorPos10();
-    void CursorPos20();
-    void CursorPos30();
-    void CursorPos40();
-    void CursorPos50();
-    void CursorPos60();
-    void CursorPos70();
-    void CursorPos80();
-    void CursorPos90();
-    void OnSetCursor(int index);
-    void setCursor(int position);
-    void OnShowMenuGo();
-    void UpdateStats();
-    void ResetStats();
-    void ztxTimerFired();
-    void statsTimerFired();
-    void headerSizeChange(int section, int oldSize, int newSize);
-    void OnBGTimer();
-    void OnSysDescTimer();
+
+    // The settings file (MainWindowSettings.cpp).
+    void SaveSettings();
+    void LoadSettings();
+    void ImportSettings();
+    void ClearSettings();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Building and wiring the window (KavrinMainWindow.cpp).
     void createModels();
     void wireEngine();
-    void createActions();
-    void createMenus();
-    void createToolBar();
     void createCentralLayout();
-    void createStatusBar();
     void wireViews();
     void startLoader();
     void installDefaultPrompts();
     void installDefaultDialogs();
-
     void updateTitle();
-    void selectZoom(int index);
-    void showZoom(int index);
-    void setFilters(const std::array<bool, FilterClassCount>& shown);
-    void toggleFilter(EventClass eventClass);
-    void onlyFilter(EventClass eventClass);
-    void applyFilterChecks();
-    void setResolution(int resolution);
-    void togglePane(Pane which);
-    void showPane(Pane which, bool shown);
-    void showProperties();
-    // Dialogs (MainWindowDialogs.cpp).
-    void goTo(GoToType type);
-    void showOverflowExplanation();
-    QString manualPath() const;
-    // The contexts list's double click: that context's next run after the selected event.
-    void selectNextRun(uint32_t context);
+
+    // Actions, menus, tool bar and status bar (MainWindowMenus.cpp).
+    void createActions();
+    void createMenus();
+    void createToolBar();
+    void createStatusBar();
+
+    // Opening recordings and moving through them (MainWindowLoading.cpp).
     void openRecording(const QString& path);
     bool refuseWhileLoading();
     void passFinished(LoadController::Pass pass, uint first, uint last);
-    // A click or drag in the overview strip (MainWindowOverview.cpp).
-    void moveToOverview(quint64 ticks, uint eventIndex);
-    void showOverviewTarget();
     void endPasses();
     void showLoadSummary(LoadController::Pass pass, uint first, uint last);
     void reportStreamStop();
@@ -298,10 +304,15 @@ private:
     void dropNoRecording();
     void showProgress(const QString& label, uint minimum, uint maximum);
     void closeProgress();
-    uint64_t traceSize() const;
-    void applySettings(const ReadResult& read);
 
-    // Recording (MainWindowRecording.cpp).
+    // Saving (MainWindowSaving.cpp).
+    void showProperties();
+
+    // A click or drag in the overview strip (MainWindowOverview.cpp).
+    void moveToOverview(quint64 ticks, uint eventIndex);
+    void showOverviewTarget();
+
+    // Live recording (MainWindowRecording.cpp).
     std::optional<ConnectionDialogFields> showConnectionDialog();
     bool readConfigurationDialog();
     void recordingMessage(QMessageBox::Icon icon, const QString& text);
@@ -311,7 +322,6 @@ private:
     void sendRecorderCommand(RecorderCommand command);
     void showRecordingControls(bool recording);
     QTimer* channelTimer();
-    void firstTick();
     void connectingTick();
     void recordingTick();
     void stoppingTick();
@@ -321,11 +331,41 @@ private:
     void followNewestEvents();
     void showLiveTime();
 
+    // Statistics and the background ticks (MainWindowStatistics.cpp).
+    void firstTick();
+    // " %1 Events ", or for a file's window also the range of the recording it holds.
+    void showEventCount();
+    uint64_t traceSize() const;
+
+    // The contexts list's double click: that context's next run after the selected event
+    // (MainWindowNavigation.cpp).
+    void selectNextRun(uint32_t context);
+
+    // Zoom (MainWindowTimeline.cpp).
+    void selectZoom(int index);
+    void showZoom(int index);
+
+    // The event list's filters and time display (MainWindowEventList.cpp).
+    void setFilters(const std::array<bool, FilterClassCount>& shown);
+    void toggleFilter(EventClass eventClass);
+    void onlyFilter(EventClass eventClass);
+    void applyFilterChecks();
+    void setResolution(int resolution);
+
+    // Panes (MainWindowPanes.cpp).
+    void togglePane(Pane which);
+    void showPane(Pane which, bool shown);
+
+    // Dialogs (MainWindowDialogs.cpp).
+    void goTo(GoToType type);
+    void showOverflowExplanation();
+    QString manualPath() const;
+
+    // Settings (MainWindowSettings.cpp).
+    void applySettings(const ReadResult& read);
     // The one way preferences reach the views: after reading the settings file and after
     // the Preferences dialog.
     void applyPreferences();
-    // " %1 Events ", or for a file's window also the range of the recording it holds.
-    void showEventCount();
     void gatherSettings();
     QStringList existingSamples() const;
 

@@ -1,9 +1,9 @@
-// The timeline's and the CPU load view's commands, and the contexts list's double click.
+// The Go commands and their menu texts, references, scrolling the timeline, and the contexts
+// list's double click.
 #include "app/KavrinMainWindow.h"
 
 #include "presentation/models/EventModel.h"
 #include "views/EventView.h"
-#include "views/LoadView.h"
 #include "views/TimeNavigation.h"
 #include "views/TimeView.h"
 #include "views/TimelineState.h"
@@ -43,22 +43,6 @@ void KavrinMainWindow::scrollRight() {
     timeline_->scrollRight();
 }
 
-void KavrinMainWindow::set1Bin() {
-    loadView_->setBinCount(1);
-}
-void KavrinMainWindow::set10Bins() {
-    loadView_->setBinCount(10);
-}
-void KavrinMainWindow::set50Bins() {
-    loadView_->setBinCount(50);
-}
-void KavrinMainWindow::set100Bins() {
-    loadView_->setBinCount(100);
-}
-void KavrinMainWindow::set200Bins() {
-    loadView_->setBinCount(200);
-}
-
 void KavrinMainWindow::selectNextRun(uint32_t context) {
     // Without a selection the search starts at the first row.
     const int from = std::max(eventView_->currentIndex().row(), 0);
@@ -70,6 +54,14 @@ void KavrinMainWindow::selectNextRun(uint32_t context) {
     }
     // The timeline follows the event list's selection.
     eventView_->setCurrentIndex(eventModel_->index(row, 0));
+}
+
+void KavrinMainWindow::OnShowMenuGo() {
+    const QStringList texts = timeView_->goMenuTexts();
+    const std::array<QAction*, 4> items{actions_.next, actions_.previous, actions_.nextSibling,
+                                        actions_.previousSibling};
+    for (size_t i = 0; i < items.size() && i < size_t(texts.size()); ++i)
+        items[i]->setText(texts[qsizetype(i)]);
 }
 
 } // namespace kavrin

@@ -101,4 +101,9 @@ void KavrinMainWindow::firstTick() {
     }
 }
 
+uint64_t KavrinMainWindow::traceSize() const {
+    return dataFile_.isLoaded() ? dataFile_.fileSize() - dataFile_.headerLength()
+                                : recorder_->bytesReceived();
+}
+
 } // namespace kavrin
