@@ -1,13 +1,9 @@
 #include "views/TimelineState.h"
-#include "ViewsHarness.h"
-#include "views/LoadView.h"
+#include "ViewWidgetsHarness.h"
 #include "views/OverviewStrip.h"
-#include "views/TimeView.h"
 
-#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
-#include <QWheelEvent>
 
 #include <array>
 #include <functional>
@@ -20,7 +16,7 @@ namespace {
 class PaintCounter : public QObject {
 public:
     void watch(QWidget& widget) { widget.installEventFilter(this); }
-    int count(QWidget& widget) const {
+    int count(QObject& widget) const {
         const auto found = counts_.find(&widget);
         return found == counts_.end() ? 0 : found->second;
     }
@@ -36,25 +32,16 @@ private:
     std::map<QObject*, int> counts_;
 };
 
-// The three observers over one state, the event list simulated by echoing every requested
-// selection back, as the main window's wiring does.
-struct Observers {
+// The three observers over one state: the timeline and CPU load view with the overview strip.
+struct Observers : test::Views {
     explicit Observers(uint64_t frequency = 1'000'000'000)
-        : fixture(test::smallRecording(), frequency),
-          state(fixture.engine(), fixture.presentation, options),
-          time(fixture.engine(), fixture.presentation, options, state),
-          load(fixture.engine(), fixture.presentation, options, state),
+        : Views(test::smallRecording(), frequency),
           strip(fixture.engine(), fixture.presentation, state) {
-        QObject::connect(&state, &TimelineState::selectRow, &time, &TimeView::selectionChanged);
-        time.setScrollBar(&scrollBar);
-        time.resize(600, 300);
-        load.resize(600, 200);
         strip.resize(600, OverviewStripHeight);
+        strip.show();
         for (QWidget* widget : {static_cast<QWidget*>(&time), static_cast<QWidget*>(&load),
-                                static_cast<QWidget*>(&strip)}) {
-            widget->show();
+                                static_cast<QWidget*>(&strip)})
             paints.watch(*widget);
-        }
         state.setZoomRow(FullRecordingZoom);
         time.selectionChanged(5);
         settle();
@@ -65,27 +52,13 @@ struct Observers {
         QCoreApplication::processEvents();
     }
     // Paint counts of the timeline, CPU load view and overview strip.
-    std::array<int, 3> painted() const {
-        return {paints.count(const_cast<TimeView&>(time)),
-                paints.count(const_cast<LoadView&>(load)),
-                paints.count(const_cast<OverviewStrip&>(strip))};
+    std::array<int, 3> painted() {
+        return {paints.count(time), paints.count(load), paints.count(strip)};
     }
 
-    test::ViewsFixture fixture;
-    ViewOptions options;
-    TimelineState state;
-    TimeView time;
-    LoadView load;
     OverviewStrip strip;
-    QScrollBar scrollBar{Qt::Horizontal};
     PaintCounter paints;
 };
-
-void wheel(QWidget& widget, QPoint angle) {
-    QWheelEvent event(QPointF(300, 100), QPointF(300, 100), QPoint(), angle, Qt::NoButton,
-                      Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(&widget, &event);
-}
 
 } // namespace
 
@@ -138,7 +111,7 @@ void TimelineStateTest::viewsFollowAChangeMadeInTheTimeline() {
     // A zoom by the timeline's wheel: the CPU load view bins the new span, the overview strip
     // shades it, the option and the zoom row follow.
     QSignalSpy rows(&o.state, &TimelineState::zoomRowChanged);
-    wheel(o.time, QPoint(0, 120));
+    test::wheel(o.time, QPoint(0, 120));
     QCOMPARE(rows.count(), 1);
     QCOMPARE(o.options.zoomRow, 4);
     QCOMPARE(o.state.window().spanNs, 200'000ull);

@@ -1,12 +1,9 @@
-#include "ViewsHarness.h"
-#include "views/LoadView.h"
 #include "views/TimeView.h"
+#include "ViewWidgetsHarness.h"
 
-#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolTip>
-#include <QWheelEvent>
 
 #include <memory>
 
@@ -15,53 +12,10 @@ namespace {
 
 using test::Alpha;
 using test::Beta;
-
-// A timeline and CPU load view over one recording; the event list is simulated by echoing
-// every requested selection back, as the main window's wiring does.
-struct Views {
-    explicit Views(const StreamWriter& writer, uint64_t frequency = 1'000'000'000)
-        : fixture(writer, frequency), state(fixture.engine(), fixture.presentation, options),
-          time(fixture.engine(), fixture.presentation, options, state),
-          load(fixture.engine(), fixture.presentation, options, state) {
-        QObject::connect(&state, &TimelineState::selectRow, &time, &TimeView::selectionChanged);
-        time.resize(600, 300);
-        load.resize(600, 200);
-        time.show();
-        load.show();
-        time.setScrollBar(&scrollBar);
-    }
-    test::ViewsFixture fixture;
-    ViewOptions options;
-    TimelineState state;
-    TimeView time;
-    LoadView load;
-    QScrollBar scrollBar{Qt::Horizontal};
-};
-
-std::unique_ptr<Views> smallViews() {
-    return std::make_unique<Views>(test::smallRecording());
-}
-
-void wheel(QWidget& widget, QPoint angle, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QWheelEvent event(QPointF(300, 100), QPointF(300, 100), QPoint(), angle, Qt::NoButton,
-                      modifiers, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(&widget, &event);
-}
-
-bool between(uint32_t value, uint32_t a, uint32_t b, int shift) {
-    const uint32_t v = (value >> shift) & 0xFF;
-    const uint32_t x = (a >> shift) & 0xFF;
-    const uint32_t y = (b >> shift) & 0xFF;
-    return v >= std::min(x, y) && v <= std::max(x, y);
-}
-
-// Whether `pixel` lies within the gradient of a scheme.
-bool inGradient(QRgb pixel, const ColourScheme& scheme) {
-    const uint32_t p = 0xFF000000u | pixel;
-    return between(p, scheme.light, scheme.middle, 0) &&
-           between(p, scheme.light, scheme.middle, 8) &&
-           between(p, scheme.light, scheme.middle, 16);
-}
+using test::inGradient;
+using test::smallViews;
+using test::Views;
+using test::wheel;
 
 int laneOf(RecordingEngine& engine, uint32_t context) {
     const auto& rows = engine.contextList.rows();
@@ -70,7 +24,7 @@ int laneOf(RecordingEngine& engine, uint32_t context) {
 
 } // namespace
 
-class ViewWidgetsTest : public QObject {
+class TimeViewTest : public QObject {
     Q_OBJECT
 private slots:
     void fullRecordingShowsAtMost120Seconds();
@@ -85,12 +39,9 @@ private slots:
     void hoverShowsTextsAndGuides();
     void selectingRefreshesTheHoverOutsideTheLanes();
     void labelsShowTheContextTypeIcon();
-    void loadViewStacksSharesOfTheWindow();
-    void loadViewWithoutEventsDrawsOnlyLabels();
-    void recordingWithoutDurationHasNoLoad();
 };
 
-void ViewWidgetsTest::fullRecordingShowsAtMost120Seconds() {
+void TimeViewTest::fullRecordingShowsAtMost120Seconds() {
     StreamWriter w;
     w.start(0);
     w.systemInfo(1'000'000, 1'000'000, 0, 0, 0);
@@ -104,7 +55,7 @@ void ViewWidgetsTest::fullRecordingShowsAtMost120Seconds() {
     QVERIFY(titles.at(0).at(0).toString().startsWith(QStringLiteral("Timeline   Width: ")));
 }
 
-void ViewWidgetsTest::zoomRowsFollowTheRecordingLength() {
+void TimeViewTest::zoomRowsFollowTheRecordingLength() {
     auto views = smallViews(); // 1.3 us long
     QSignalSpy rows(&views->state, &TimelineState::zoomRowChanged);
     views->state.zoomOut(); // 20 ms > 1.2 x 1.3 us
@@ -119,7 +70,7 @@ void ViewWidgetsTest::zoomRowsFollowTheRecordingLength() {
     QCOMPARE(views->state.window().spanNs, 10'000ull);
 }
 
-void ViewWidgetsTest::selectingAnEventPutsItOnTheCursorLine() {
+void TimeViewTest::selectingAnEventPutsItOnTheCursorLine() {
     auto views = smallViews();
     views->state.setZoomRow(0);
     views->time.selectionChanged(5); // ISR Enter at 300 ns
@@ -136,7 +87,7 @@ void ViewWidgetsTest::selectingAnEventPutsItOnTheCursorLine() {
     QCOMPARE(views->state.viewWindow()->startNs, 800ull - 260);
 }
 
-void ViewWidgetsTest::scrollingStopsAtTheFirstAndLastEvents() {
+void TimeViewTest::scrollingStopsAtTheFirstAndLastEvents() {
     auto views = smallViews();
     views->time.selectionChanged(12);
     views->state.scrollBy(10'000);
@@ -156,7 +107,7 @@ void ViewWidgetsTest::scrollingStopsAtTheFirstAndLastEvents() {
     QCOMPARE(views->state.scrollOffset(), int64_t(0));
 }
 
-void ViewWidgetsTest::wheelZoomsAndCtrlWheelScrolls() {
+void TimeViewTest::wheelZoomsAndCtrlWheelScrolls() {
     auto views = smallViews();
     views->time.selectionChanged(9); // 800 ns
     wheel(views->time, QPoint(0, 120));
@@ -181,7 +132,7 @@ void ViewWidgetsTest::wheelZoomsAndCtrlWheelScrolls() {
     QCOMPARE(views->state.scrollOffset(), int64_t(26));
 }
 
-void ViewWidgetsTest::referencesToggle() {
+void TimeViewTest::referencesToggle() {
     auto views = smallViews();
     QSignalSpy changed(&views->time, &TimeView::referencesChanged);
     views->time.setReference(); // no selection: nothing
@@ -197,7 +148,7 @@ void ViewWidgetsTest::referencesToggle() {
     QCOMPARE(changed.count(), 4);
 }
 
-void ViewWidgetsTest::goCommandsAtTheEndsDoNothing() {
+void TimeViewTest::goCommandsAtTheEndsDoNothing() {
     auto views = smallViews();
     QSignalSpy selections(&views->state, &TimelineState::selectRow);
     views->time.next(); // no selection
@@ -219,7 +170,7 @@ void ViewWidgetsTest::goCommandsAtTheEndsDoNothing() {
     QVERIFY(go.at(3).startsWith(QStringLiteral("Previous ")) && go.at(3).contains(" in "));
 }
 
-void ViewWidgetsTest::timelineDrawsLanesAndCursor() {
+void TimeViewTest::timelineDrawsLanesAndCursor() {
     auto views = smallViews();
     views->state.setZoomRow(FullRecordingZoom);
     views->time.selectionChanged(3); // t = 0, so the window is [0, 1300 ns]
@@ -247,7 +198,7 @@ void ViewWidgetsTest::timelineDrawsLanesAndCursor() {
     QCOMPARE(image.pixel(xOf(0), contents.bottom() - 20) & 0xFFFFFF, 0x0000D0u);
 }
 
-void ViewWidgetsTest::clicksSetTheCursorAndDragsMoveTheSelection() {
+void TimeViewTest::clicksSetTheCursorAndDragsMoveTheSelection() {
     auto views = smallViews();
     TimeView& time = views->time;
     views->state.setZoomRow(FullRecordingZoom); // 1300 ns
@@ -279,7 +230,7 @@ void ViewWidgetsTest::clicksSetTheCursorAndDragsMoveTheSelection() {
     QCOMPARE(views->options.cursorPosition, 5); // a drag is no click
 }
 
-void ViewWidgetsTest::hoverShowsTextsAndGuides() {
+void TimeViewTest::hoverShowsTextsAndGuides() {
     auto views = smallViews();
     TimeView& time = views->time;
     views->state.setZoomRow(FullRecordingZoom);
@@ -307,7 +258,7 @@ void ViewWidgetsTest::hoverShowsTextsAndGuides() {
              uint(time.palette().color(QPalette::Window).rgb() & 0xFFFFFF));
 }
 
-void ViewWidgetsTest::selectingRefreshesTheHoverOutsideTheLanes() {
+void TimeViewTest::selectingRefreshesTheHoverOutsideTheLanes() {
     auto views = smallViews();
     TimeView& time = views->time;
     views->state.setZoomRow(FullRecordingZoom);
@@ -323,7 +274,7 @@ void ViewWidgetsTest::selectingRefreshesTheHoverOutsideTheLanes() {
     QTRY_VERIFY(QToolTip::text().isEmpty());
 }
 
-void ViewWidgetsTest::labelsShowTheContextTypeIcon() {
+void TimeViewTest::labelsShowTheContextTypeIcon() {
     auto views = smallViews();
     TimeView& time = views->time;
     views->state.setZoomRow(FullRecordingZoom);
@@ -343,55 +294,7 @@ void ViewWidgetsTest::labelsShowTheContextTypeIcon() {
     QVERIFY(iconOf(Alpha) != iconOf(test::Irq));
 }
 
-void ViewWidgetsTest::loadViewStacksSharesOfTheWindow() {
-    auto views = smallViews();
-    views->state.setZoomRow(FullRecordingZoom);
-    views->time.selectionChanged(3); // the window is the whole 1300 ns
-    views->load.setBinCount(1);
-    const QImage image = views->load.grab().toImage();
-    const QRect contents = views->load.contentsRect();
-    const int x = contents.left() + views->options.nameColumnWidth + 100;
-    // Beta (the last list row) ran 300 of 1300 ns and sits at the bottom.
-    const int betaHeight = int(300.0 * contents.height() / 1300.0);
-    const ColourScheme beta = colourScheme(0xF00, Beta);
-    QVERIFY(inGradient(image.pixel(x, contents.bottom() - 1), beta));
-    QVERIFY(inGradient(image.pixel(x, contents.bottom() - betaHeight + 3), beta));
-    QVERIFY(!inGradient(image.pixel(x, contents.bottom() - betaHeight - 3), beta));
-    // Idle's share is left empty at the top.
-    const QColor base = views->load.palette().color(QPalette::Base);
-    QCOMPARE(QColor(image.pixel(x, contents.top() + 5)), base);
-    QCOMPARE(views->load.bins().outcome, CpuLoadBins::Outcome::Ready);
-}
-
-void ViewWidgetsTest::loadViewWithoutEventsDrawsOnlyLabels() {
-    Views views{StreamWriter()};
-    const QImage image = views.load.grab().toImage();
-    const QRect contents = views.load.contentsRect();
-    const QColor base = views.load.palette().color(QPalette::Base);
-    int drawn = 0;
-    for (int y = contents.top(); y <= contents.bottom(); ++y)
-        for (int x = contents.left() + views.options.nameColumnWidth + 1; x <= contents.right();
-             ++x)
-            drawn += QColor(image.pixel(x, y)) != base;
-    QCOMPARE(drawn, 0);
-    QCOMPARE(views.state.viewWindow().has_value(), false);
-}
-
-void ViewWidgetsTest::recordingWithoutDurationHasNoLoad() {
-    StreamWriter w;
-    w.start(0);
-    w.systemInfo(1'000'000'000, 1'000'000'000, 0, 0, 0);
-    w.taskRun(Alpha, 0);
-    Views views(w);
-    views.time.selectionChanged(2);
-    views.state.setZoomRow(FullRecordingZoom);
-    QCOMPARE(views.state.window().spanNs, 0ull);
-    views.load.grab();
-    QCOMPARE(views.load.bins().outcome, CpuLoadBins::Outcome::NoDuration);
-    QVERIFY(!views.time.grab().isNull()); // paints without dividing by zero
-}
-
 } // namespace kavrin
 
-QTEST_MAIN(kavrin::ViewWidgetsTest)
-#include "ViewWidgetsTest.moc"
+QTEST_MAIN(kavrin::TimeViewTest)
+#include "TimeViewTest.moc"
