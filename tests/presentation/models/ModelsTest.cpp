@@ -6,15 +6,11 @@
 #include "presentation/models/MessageModel.h"
 #include "presentation/models/SystemInfoModel.h"
 #include "presentation/models/TaskModel.h"
-#include "views/LogPane.h"
-#include "views/SystemInfoDialog.h"
 
 #include <QAbstractItemModelTester>
 #include <QBrush>
 #include <QIcon>
-#include <QPushButton>
 #include <QTest>
-#include <QTreeView>
 
 #include <cstring>
 
@@ -72,8 +68,6 @@ private slots:
     void eventKindsHaveTheirOwnIcons();
     void contextsListGrowsByInsertion();
     void overflowRowsAppearUnderOverflows();
-    void summaryDialogShowsTheOverflowLineOnlyWhenNeeded();
-    void logPaneWritesByLevel();
 };
 
 void ModelsTest::terminalShowsMessagesWithoutLineBreaks() {
@@ -241,45 +235,6 @@ void ModelsTest::overflowRowsAppearUnderOverflows() {
     table.clearOverflowRows();
     QCOMPARE(model.rowCount(overflows), 0);
     QCOMPARE(model.index(0, 0, overflows), QModelIndex());
-}
-
-void ModelsTest::summaryDialogShowsTheOverflowLineOnlyWhenNeeded() {
-    SystemInfoTable table;
-    SystemInfoModel model(table);
-    SystemInfoDialog plain(model, QStringLiteral("250000 Events loaded successfully."), {});
-    QCOMPARE(plain.windowTitle(), QStringLiteral("System Information | Norvan Kavrin V2.37a"));
-    QCOMPARE(plain.findChildren<QPushButton*>().size(), 1);
-    bool explained = false;
-    SystemInfoDialog lossy(model, QStringLiteral("x"), overflowLineText(2, 12));
-    lossy.explainOverflows = [&explained] { explained = true; };
-    const QList<QPushButton*> buttons = lossy.findChildren<QPushButton*>();
-    QCOMPARE(buttons.size(), 2);
-    QCOMPARE(buttons[0]->text(), QStringLiteral("&About Overflows"));
-    buttons[0]->click();
-    QVERIFY(explained);
-    QVERIFY(lossy.tree()->isExpanded(model.index(0, 0)));
-}
-
-void ModelsTest::logPaneWritesByLevel() {
-    const Log detached;
-    detached.error(QStringLiteral("before the pane exists")); // dropped without harm
-
-    LogPane pane;
-    Log log([&pane](const QString& line) { pane.appendLine(line); }, LogNothing);
-    log.error(QStringLiteral("e"));
-    QStringList lines = pane.toPlainText().split(u'\n');
-    QCOMPARE(lines[0], QStringLiteral("Norvan Kavrin V2.37a"));
-    QCOMPARE(lines[1], QStringLiteral("Compiled on Jun 17 2016"));
-    QVERIFY(lines[2].startsWith(QStringLiteral("Logging started @ ")));
-    QCOMPARE(lines.size(), 4); // the header's own line feed ends it
-
-    log.setLevel(DefaultLogLevel);
-    log.error(QStringLiteral("broken <b>stream</b>"));
-    log.warning(QStringLiteral("w"));
-    log.message(QStringLiteral("m"));
-    log.diagnostic(QStringLiteral("d"));
-    lines = pane.toPlainText().split(u'\n');
-    QCOMPARE(lines.mid(4), (QStringList{"Error: broken <b>stream</b>", "Warning: w", "m"}));
 }
 
 QTEST_MAIN(ModelsTest)
