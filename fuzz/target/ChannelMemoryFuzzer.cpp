@@ -2,7 +2,7 @@
 // control block, checks its header, reads channel names and ring offsets out of it. The input
 // is XORed over a real module area (zero input = a valid block with data waiting), so the
 // mutations reach every check behind the search.
-#include "ModuleHost.h"
+#include "ModuleHostHarness.h"
 
 #include "target/ControlBlock.h"
 

@@ -1,7 +1,7 @@
 // The recorder module answers command bytes that the host writes into its down-channel; any
 // bytes, in any order, between any events, must leave a stream the host decodes without a
 // framing fault.
-#include "ModuleHost.h"
+#include "ModuleHostHarness.h"
 
 #include "engine/StreamDecoder.h"
 

@@ -1,6 +1,6 @@
 // Every command of the window does something the user can see: each menu item and shortcut,
 // the dialogs they open and what the dialogs change in the settings and the views.
-#include "AppTestSupport.h"
+#include "AppHarness.h"
 
 #include "app/GoToDialog.h"
 #include "app/PaneWidget.h"

@@ -1,6 +1,6 @@
 // Recordings that break off or hold nothing decodable: what the window tells the user and
 // what it keeps.
-#include "AppTestSupport.h"
+#include "AppHarness.h"
 
 #include "app/MessageBoxes.h"
 #include "presentation/models/EventModel.h"

@@ -1,5 +1,5 @@
 // The dialogs on their own: what they show, what they accept and what they give back.
-#include "AppTestSupport.h"
+#include "AppHarness.h"
 
 #include "app/AboutDialog.h"
 #include "app/AnnoyingDialog.h"

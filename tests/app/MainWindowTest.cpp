@@ -1,6 +1,6 @@
 // The main window on the offscreen platform: menus, view options, recent files, the first
 // background tick, and recordings opened through both passes compared with kavrin-cli.
-#include "AppTestSupport.h"
+#include "AppHarness.h"
 
 #include "app/MessageBoxes.h"
 #include "app/PaneWidget.h"

@@ -1,6 +1,6 @@
 // The manual built beside the programs: one page or more per chapter, and a troubleshooting
 // chapter that names the messages the recording session shows.
-#include "AppTestSupport.h"
+#include "AppHarness.h"
 
 #include "recorder/RecorderMessages.h"
 #include "recorder/TargetChannel.h"

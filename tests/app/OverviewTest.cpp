@@ -1,4 +1,4 @@
-#include "AppTestSupport.h"
+#include "AppHarness.h"
 
 #include "presentation/models/EventModel.h"
 #include "views/EventView.h"

@@ -1,7 +1,7 @@
 // Live recording in the window, through our probe library and its simulated target: a
 // recording that is stopped, saved and reopened, every failure message of a session, reading
 // recorded data from a halted target, and the overflow notice.
-#include "AppTestSupport.h"
+#include "AppHarness.h"
 
 #include "app/RunState.h"
 #include "presentation/TimeText.h"

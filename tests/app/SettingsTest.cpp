@@ -1,5 +1,5 @@
 // The settings file, its import from a previous version, clearing, and the command line.
-#include "AppTestSupport.h"
+#include "AppHarness.h"
 
 #include "app/AppSettings.h"
 #include "app/CommandLine.h"

@@ -5,7 +5,7 @@
 #include "cli/DiffCommand.h"
 #include "cli/JUnitReport.h"
 #include "cli/Recording.h"
-#include "tests/cli/CliRun.h"
+#include "tests/cli/CliRunHarness.h"
 
 #include <QFile>
 #include <QXmlStreamReader>

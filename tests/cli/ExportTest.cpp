@@ -1,7 +1,7 @@
 #include "cli/Commands.h"
 #include "cli/Exporters.h"
 #include "cli/TextFields.h"
-#include "tests/cli/CliRun.h"
+#include "tests/cli/CliRunHarness.h"
 
 #include <QByteArray>
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "CountedFacts.h"
+#include "CountedFactsHarness.h"
 #include "EngineHarness.h"
 
 #include <gtest/gtest.h>

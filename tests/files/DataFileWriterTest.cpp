@@ -3,7 +3,7 @@
 #include "files/DataFileHeader.h"
 #include "files/LoadedDataFile.h"
 
-#include "FileTestSupport.h"
+#include "FileHarness.h"
 
 #include <QFileInfo>
 

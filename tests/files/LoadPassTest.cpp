@@ -1,8 +1,8 @@
 #include "LoadHarness.h"
 
-#include "../engine/CountedFacts.h"
-#include "FileTestSupport.h"
-#include "StreamFiles.h"
+#include "../engine/CountedFactsHarness.h"
+#include "FileHarness.h"
+#include "StreamFilesHarness.h"
 #include "files/DataFileHeader.h"
 #include "target/StreamWriter.h"
 
@@ -158,7 +158,7 @@ TEST(LoadPass, WindowMovesCountEveryEventOnce) {
     const QString path = generate(dir, QStringLiteral("overflows.KVDat"), 130'000,
                                   {QStringLiteral("--scenario"), QStringLiteral("overflow")});
     LoadHarness h;
-    h.engine.window = {40'000, 4'000}; // overflows every few ten thousand events
+    h.engine.window = {40'000, 4'000};  // overflows every few ten thousand events
     std::vector<uint32_t> overflowRows; // as the system information would list them
     h.engine.tracker.hooks.overflow = [&](uint32_t number, uint32_t) {
         overflowRows.push_back(number);

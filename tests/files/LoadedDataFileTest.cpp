@@ -1,6 +1,6 @@
 #include "files/LoadedDataFile.h"
 
-#include "FileTestSupport.h"
+#include "FileHarness.h"
 
 using namespace kavrin;
 using namespace kavrin::test;

@@ -1,4 +1,4 @@
-#include "StreamFiles.h"
+#include "StreamFilesHarness.h"
 
 #include "engine/EventRecord.h"
 #include "files/RecordingProbe.h"

@@ -5,7 +5,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "TestSupport.h"
+#include "PresentationHarness.h"
 
 #include <gtest/gtest.h>
 

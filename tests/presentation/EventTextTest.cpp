@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "PresentationHarness.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "presentation/RowTexts.h"
-#include "TestSupport.h"
+#include "PresentationHarness.h"
 #include "engine/RecordingEngine.h"
 #include "target/StreamWriter.h"
 

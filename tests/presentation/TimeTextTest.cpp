@@ -1,7 +1,7 @@
 #include "presentation/TimeText.h"
 #include "engine/EventStore.h"
 
-#include "TestSupport.h"
+#include "PresentationHarness.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SimTarget.h"
+#include "SimTargetHarness.h"
 
 #include "engine/RecordingEngine.h"
 #include "recorder/ConnectionSettings.h"

@@ -1,4 +1,4 @@
-#include "ProbeHost.h"
+#include "ProbeHostHarness.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The GDB remote client and target against a small in-process server: framing, answers in
 // every shape a server may give, servers that stop the target for access and ones that do
 // not, failures.
-#include "FakeGdbServer.h"
+#include "FakeGdbServerHarness.h"
 
 #include "target/TargetMemory.h"
 #include "target/gdb/GdbPackets.h"

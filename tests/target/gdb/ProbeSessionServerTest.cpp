@@ -1,7 +1,7 @@
 // The probe library over TCP/IP: a GDB server in front of the recorder module's RAM.
-#include "FakeGdbServer.h"
+#include "FakeGdbServerHarness.h"
 
-#include "../module/ModuleHost.h"
+#include "../module/ModuleHostHarness.h"
 
 #include "engine/ByteSource.h"
 #include "engine/StagingBuffer.h"

@@ -1,6 +1,6 @@
 // The recorder module compiled for the host: its bytes against the stream writer and the
 // decoder, its rings as the probe library's channel terminal reads them, its commands.
-#include "ModuleHost.h"
+#include "ModuleHostHarness.h"
 
 #include "engine/ByteSource.h"
 #include "engine/PayloadReader.h"

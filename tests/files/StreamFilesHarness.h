@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FileTestSupport.h"
+#include "FileHarness.h"
 #include "files/DataFileHeader.h"
 #include "files/RecordProperties.h"
 #include "target/StreamWriter.h"

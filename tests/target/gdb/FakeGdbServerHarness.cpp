@@ -1,4 +1,4 @@
-#include "FakeGdbServer.h"
+#include "FakeGdbServerHarness.h"
 
 #include "target/gdb/GdbPackets.h"
 

@@ -1,4 +1,4 @@
-#include "ModuleHost.h"
+#include "ModuleHostHarness.h"
 
 #include <cstring>
 #include <string>
