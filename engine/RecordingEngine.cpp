@@ -96,10 +96,14 @@ void RecordingEngine::appendInterpreted(const EventRecord& record, PassKind pass
         store.indexSecond(record.timestamp / frequency, node);
 }
 
-void RecordingEngine::processEvent(EventRecord record) {
+void RecordingEngine::checkpointIfDue(const EventRecord& record) {
     if (record.index % window.step == 0 && !checkpoints.has(record.index))
         checkpoints.take(record, tracker.snapshot(),
                          record.index == 0 ? record.timestamp : lastRecordTime);
+}
+
+void RecordingEngine::processEvent(EventRecord record) {
+    checkpointIfDue(record);
     lastRecordTime = record.timestamp;
     // Events before `countedEnd` were counted when the window first held them.
     const PassKind pass = record.index < countedEnd ? PassKind::Replay : PassKind::Load;
@@ -182,6 +186,11 @@ SliceResult RecordingEngine::dataProcess(uint32_t count) {
 void RecordingEngine::analyse(uint32_t first, uint32_t last) {
     EventRecord record;
     for (uint64_t index = first; index <= last && takeRecord(uint32_t(index), record); ++index) {
+        // Checkpoints all through the file let the window move anywhere without decoding what
+        // lies before. The load pass takes the first one: it starts where the file does.
+        if (index != 0)
+            checkpointIfDue(record);
+        lastRecordTime = record.timestamp;
         if (record.id != SyncEvent) {
             tracker.interpret(record, PassKind::Analysis);
             if (keepOverview) {

@@ -103,6 +103,8 @@ public:
 
 private:
     bool takeRecord(uint32_t index, EventRecord& out);
+    // At every window step: where decoding can resume, and with which tracker state.
+    void checkpointIfDue(const EventRecord& record);
     void appendInterpreted(const EventRecord& record, PassKind pass);
     bool processNext(SliceResult& result);
     // Processing the event at nextIndex fills the window: the oldest events go.
