@@ -160,7 +160,7 @@ void formatArguments(BoundedOutput& out, const std::string& format, PayloadReade
 
 } // namespace
 
-uint32_t logOutputOptions(const uint8_t* block, uint32_t size) {
+uint32_t logOutputOptionsRead(const uint8_t* block, uint32_t size) {
     uint32_t at = 0;
     const auto next = [&] { return at < size ? uint32_t(block[at++]) : 0u; };
     uint32_t length = next();

@@ -14,6 +14,15 @@ struct FormattedLog {
 // target's small printf into a buffer of max(size, 512) bytes.
 FormattedLog formatLogOutput(const uint8_t* block, uint32_t size);
 // Only the options of a Log Output block, without formatting (nor allocating) anything.
-uint32_t logOutputOptions(const uint8_t* block, uint32_t size);
+uint32_t logOutputOptionsRead(const uint8_t* block, uint32_t size);
+inline uint32_t logOutputOptions(const uint8_t* block, uint32_t size) {
+    // Mostly a short format (one length byte) and options of one byte: read in place.
+    if (size != 0) {
+        const uint32_t at = uint32_t(block[0]) + 1;
+        if (block[0] != 0xFF && at < size && block[at] < 0x80)
+            return block[at];
+    }
+    return logOutputOptionsRead(block, size);
+}
 
 } // namespace kavrin

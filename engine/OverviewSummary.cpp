@@ -26,7 +26,13 @@ uint64_t OverviewSummary::runTime(size_t slot, OverviewRange range) const {
     const std::vector<uint64_t>& times = runTime_[slot];
     for (uint32_t bin = range.first; bin < range.end; ++bin)
         sum += times[bin];
-    return sum;
+    return sum + openRun(slot, range);
+}
+
+uint64_t OverviewSummary::openRun(size_t slot, OverviewRange range) const {
+    const bool open =
+        started_ && slot == runningSlot_ && currentBin_ >= range.first && currentBin_ < range.end;
+    return open ? lastTime_ - runStart_ : 0;
 }
 
 uint64_t OverviewSummary::coveredTicks(OverviewRange range) const {
@@ -46,13 +52,25 @@ void OverviewSummary::clear() {
     origin_ = 0;
     lastTime_ = 0;
     binWidth_ = 1;
-    eventCount_ = 0;
+    started_ = false;
+    firstEventIndex_ = 0;
     nextIndex_ = 0;
+    skipped_ = 0;
+    skippedInBin_ = 0;
     runningId_ = 0;
-    runningTimes_ = nullptr;
+    runningTimes_ = unkeptTimes_.data();
+    runningSlot_ = NoSlot;
+    runStart_ = 0;
     currentBin_ = 0;
-    currentBinEnd_ = 1;
+    currentBinEnd_ = 0;
     contextsCapped_ = false;
+}
+
+OverviewBin OverviewSummary::bin(uint32_t index) const {
+    OverviewBin bin = bins_[index];
+    if (started_ && index == currentBin_)
+        bin.events = currentBinEvents(); // the others were counted when the summary left them
+    return bin;
 }
 
 uint32_t OverviewSummary::usedBins() const {
@@ -77,24 +95,31 @@ uint32_t OverviewSummary::eventNear(uint64_t t) const {
     return NoOverviewEvent;
 }
 
-// The first event, one in a later bin, one that steps back in time, and overflows.
+// The first event, one after skipped indexes, one in a later bin, one that steps back in time,
+// and overflows.
 void OverviewSummary::take(const EventRecord& record) {
+    if (record.index < nextIndex_)
+        return;
     uint64_t t = record.timestamp;
-    if (eventCount_ == 0) {
-        origin_ = lastTime_ = t;
+    const bool first = !started_;
+    if (first) {
+        started_ = true;
+        firstEventIndex_ = record.index;
+        origin_ = lastTime_ = runStart_ = t;
         currentBin_ = 0;
         currentBinEnd_ = origin_ + binWidth_;
     } else {
+        const uint32_t skipped = record.index - nextIndex_;
+        skipped_ += skipped;
         t = std::max(t, lastTime_); // time never runs backwards inside the summary
         // What ran before an overflow is unknown: the views show that gap as Idle.
         if (record.id == OverflowEvent && runningId_ != IdleContext)
-            setRunning(IdleContext);
-        if (t < currentBinEnd_) {
-            if (runningTimes_)
-                runningTimes_[currentBin_] += t - lastTime_;
-        } else {
+            switchTo(IdleContext, lastTime_);
+        // Indexes skipped between two events of a bin are not its events.
+        if (t >= currentBinEnd_)
             advanceTo(t);
-        }
+        else
+            skippedInBin_ += skipped;
     }
     OverviewBin& bin = bins_[currentBin_];
     if (bin.firstIndex == NoOverviewEvent) {
@@ -102,37 +127,38 @@ void OverviewSummary::take(const EventRecord& record) {
         bin.firstOffset = record.streamPosition;
     }
     count(bin, record);
-    if (eventCount_ == 0 || record.contextAfter != runningId_)
-        setRunning(record.contextAfter);
-    ++eventCount_;
+    if (first || record.contextAfter != runningId_)
+        switchTo(record.contextAfter, t);
     lastTime_ = t;
     nextIndex_ = record.index + 1;
 }
 
-// Called at every context switch: a few contexts take turns, so most answers come from the
-// cache rather than the map.
+// A context the cache does not hold yet: from the map, or a new slot.
 void OverviewSummary::setRunning(uint32_t contextId) {
-    // Fibonacci hashing: Idle, the scheduler, the timer and small ids all land apart.
-    CachedRun& cached = runCache_[uint32_t(contextId * 0x9E37'79B1u) >> RunCacheShift];
-    if (!cached.valid || cached.contextId != contextId) {
+    CachedRun& cached = runCache_[cacheSlot(contextId)];
+    if (cached.times == nullptr || cached.contextId != contextId) {
         const size_t slot = slotOf(contextId);
-        cached = {contextId, slot == NoSlot ? nullptr : runTime_[slot].data(), true};
+        cached = {contextId, slot == NoSlot ? unkeptTimes_.data() : runTime_[slot].data(), slot};
     }
     runningId_ = contextId;
     runningTimes_ = cached.times;
+    runningSlot_ = cached.slot;
 }
 
 void OverviewSummary::advanceTo(uint64_t t) {
+    closeRun(lastTime_);
+    bins_[currentBin_].events = currentBinEvents();
+    skippedInBin_ = 0;
     fitTime(t);
     uint32_t bin = binOf(lastTime_);
     for (uint64_t from = lastTime_; from < t; ++bin) {
         const uint64_t pieceEnd = std::min(t, binStart(bin) + binWidth_);
-        if (runningTimes_)
-            runningTimes_[bin] += pieceEnd - from;
+        runningTimes_[bin] += pieceEnd - from;
         from = pieceEnd;
     }
     currentBin_ = binOf(t);
     currentBinEnd_ = binStart(currentBin_) + binWidth_;
+    runStart_ = t;
 }
 
 void OverviewSummary::fitTime(uint64_t t) {
@@ -140,22 +166,25 @@ void OverviewSummary::fitTime(uint64_t t) {
         mergePairs();
 }
 
+// Bins after the current one are empty: only the used ones merge.
 void OverviewSummary::mergePairs() {
-    for (uint32_t k = 0; k < OverviewBins / 2; ++k) {
+    const uint32_t used = binOf(lastTime_) + 1;
+    const uint32_t merged = (used + 1) / 2;
+    for (uint32_t k = 0; k < merged; ++k) {
         const OverviewBin& low = bins_[2 * k];
         const OverviewBin& high = bins_[2 * k + 1];
-        OverviewBin merged = low.firstIndex != NoOverviewEvent ? low : high;
-        merged.events = low.events + high.events;
-        merged.apiCalls = low.apiCalls + high.apiCalls;
+        OverviewBin sum = low.firstIndex != NoOverviewEvent ? low : high;
+        sum.events = low.events + high.events;
+        sum.apiCalls = low.apiCalls + high.apiCalls;
         for (size_t level = 0; level < OverviewMessageLevels; ++level)
-            merged.messages[level] = low.messages[level] + high.messages[level];
-        bins_[k] = merged;
+            sum.messages[level] = low.messages[level] + high.messages[level];
+        bins_[k] = sum;
     }
-    std::fill(bins_.begin() + OverviewBins / 2, bins_.end(), OverviewBin{});
+    std::fill(bins_.begin() + merged, bins_.begin() + used, OverviewBin{});
     for (std::vector<uint64_t>& times : runTime_) {
-        for (uint32_t k = 0; k < OverviewBins / 2; ++k)
+        for (uint32_t k = 0; k < merged; ++k)
             times[k] = times[2 * k] + times[2 * k + 1];
-        std::fill(times.begin() + OverviewBins / 2, times.end(), 0);
+        std::fill(times.begin() + merged, times.begin() + used, 0);
     }
     binWidth_ *= 2;
 }

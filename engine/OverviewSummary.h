@@ -43,31 +43,34 @@ struct OverviewBin {
 class OverviewSummary {
 public:
     OverviewSummary();
+    // The running context's times may point into the summary itself.
+    OverviewSummary(const OverviewSummary&) = delete;
+    OverviewSummary& operator=(const OverviewSummary&) = delete;
 
     // Takes in an event after the tracker interpreted it. Events at an index the summary has
     // passed already (a window reloaded over them) are ignored.
     void add(const EventRecord& record) {
-        if (record.index < nextIndex_)
-            return;
-        // Most events lie in the bin of the one before: counted here, the rest in take().
+        // Most events follow the one before in the same bin: counted here, the rest in take().
+        // A bin's event count comes from the first indexes, so this path looks only at what
+        // needs the event itself.
         const uint64_t t = record.timestamp;
-        if (t < lastTime_ || t >= currentBinEnd_ || eventCount_ == 0 ||
+        if (record.index != nextIndex_ || t < lastTime_ || t >= currentBinEnd_ ||
             record.id == OverflowEvent) {
             take(record);
             return;
         }
-        if (runningTimes_)
-            runningTimes_[currentBin_] += t - lastTime_;
         lastTime_ = t;
-        count(bins_[currentBin_], record);
-        if (record.contextAfter != runningId_)
-            setRunning(record.contextAfter);
-        ++eventCount_;
         nextIndex_ = record.index + 1;
+        OverviewBin& bin = bins_[currentBin_];
+        bin.apiCalls += record.id >= FirstCallId ? 1 : 0;
+        if (record.id == LogOutputEvent)
+            countMessage(bin, record);
+        if (record.contextAfter != runningId_)
+            switchTo(record.contextAfter, t);
     }
     void clear();
 
-    bool hasEvents() const { return eventCount_ != 0; }
+    bool hasEvents() const { return started_; }
     uint64_t origin() const { return origin_; }     // timestamp of the first event
     uint64_t lastTime() const { return lastTime_; } // timestamp of the last event
     uint64_t binWidth() const { return binWidth_; } // in ticks
@@ -76,7 +79,7 @@ public:
     uint64_t binStart(uint32_t bin) const { return origin_ + uint64_t(bin) * binWidth_; }
     // The bin holding timestamp `t` (clamped to the used bins).
     uint32_t binOf(uint64_t t) const;
-    const OverviewBin& bin(uint32_t index) const { return bins_[index]; }
+    OverviewBin bin(uint32_t index) const;
     // An event at about time `t`: the first of t's bin, else of the next bin holding events,
     // else of the last one before. NoOverviewEvent without events.
     uint32_t eventNear(uint64_t t) const;
@@ -84,7 +87,9 @@ public:
     // Contexts in the order first met; their run time per bin, in ticks.
     size_t contextCount() const { return contextIds_.size(); }
     uint32_t contextId(size_t slot) const { return contextIds_[slot]; }
-    uint64_t runTime(size_t slot, uint32_t bin) const { return runTime_[slot][bin]; }
+    uint64_t runTime(size_t slot, uint32_t bin) const {
+        return runTime_[slot][bin] + openRun(slot, {bin, bin + 1});
+    }
     bool contextsCapped() const { return contextsCapped_; }
     // Summed over a range of bins.
     uint64_t runTime(size_t slot, OverviewRange range) const;
@@ -92,7 +97,9 @@ public:
     // event).
     uint64_t coveredTicks(OverviewRange range) const;
 
-    uint64_t eventCount() const { return eventCount_; }
+    uint64_t eventCount() const {
+        return started_ ? uint64_t(nextIndex_ - firstEventIndex_) - skipped_ : 0;
+    }
     uint32_t nextIndex() const { return nextIndex_; }
 
 private:
@@ -100,17 +107,34 @@ private:
     static constexpr uint32_t MessageLevelMask = 15;
 
     static void count(OverviewBin& bin, const EventRecord& record) {
-        ++bin.events;
-        if (record.id >= FirstCallId)
-            ++bin.apiCalls;
-        else if (record.id == LogOutputEvent)
-            ++bin.messages[std::min<size_t>(record.param2 & MessageLevelMask,
-                                            OverviewMessageLevels - 1)];
+        bin.apiCalls += record.id >= FirstCallId ? 1 : 0;
+        if (record.id == LogOutputEvent)
+            countMessage(bin, record);
+    }
+    static void countMessage(OverviewBin& bin, const EventRecord& record) {
+        ++bin.messages[std::min<size_t>(record.param2 & MessageLevelMask,
+                                        OverviewMessageLevels - 1)];
     }
     void take(const EventRecord& record);
     void fitTime(uint64_t t);
     void mergePairs();
+    // The running context's time is added up when it stops running or its bin ends.
+    void closeRun(uint64_t at) {
+        runningTimes_[currentBin_] += at - runStart_;
+        runStart_ = at;
+    }
+    void switchTo(uint32_t contextId, uint64_t at) {
+        closeRun(at);
+        setRunning(contextId);
+    }
     void setRunning(uint32_t contextId);
+    // The time of the running context not yet added to a bin, if `slot` is its and the range
+    // holds the current bin.
+    uint64_t openRun(size_t slot, OverviewRange range) const;
+    // The current bin's events: its indexes up to the last event, without those skipped.
+    uint32_t currentBinEvents() const {
+        return nextIndex_ - bins_[currentBin_].firstIndex - skippedInBin_;
+    }
     // Moves on to a later bin than the current one: the run time up to `t`, bin by bin.
     void advanceTo(uint64_t t);
     size_t slotOf(uint32_t contextId);
@@ -123,20 +147,32 @@ private:
     std::unordered_map<uint32_t, size_t> slots_;
     struct CachedRun {
         uint32_t contextId = 0;
-        uint64_t* times = nullptr; // the context's run time per bin; none when not kept
-        bool valid = false;
+        uint64_t* times = nullptr; // the context's run time per bin; none: an empty entry
+        size_t slot = NoSlot;
     };
+    // Fibonacci hashing: Idle, the scheduler, the timer and small ids all land apart.
+    static uint32_t cacheSlot(uint32_t contextId) {
+        return uint32_t(contextId * 0x9E37'79B1u) >> RunCacheShift;
+    }
     static constexpr unsigned RunCacheShift = 26; // 64 entries: the top 6 bits of a hash
     std::array<CachedRun, size_t(1) << (32 - RunCacheShift)> runCache_{};
     uint64_t origin_ = 0;
     uint64_t lastTime_ = 0;
     uint64_t binWidth_ = 1;
-    uint64_t eventCount_ = 0;
+    bool started_ = false;
+    uint32_t firstEventIndex_ = 0;
     uint32_t nextIndex_ = 0;
+    // Indexes never added (Sync records): in all, and in the current bin's range of indexes.
+    uint64_t skipped_ = 0;
+    uint32_t skippedInBin_ = 0;
     uint32_t runningId_ = 0;
-    uint64_t* runningTimes_ = nullptr; // per bin, of the running context (none: not kept)
-    uint32_t currentBin_ = 0;          // the bin of the last event
-    uint64_t currentBinEnd_ = 1;
+    // Where the time of contexts past the limit goes, never read.
+    std::vector<uint64_t> unkeptTimes_ = std::vector<uint64_t>(OverviewBins);
+    uint64_t* runningTimes_ = unkeptTimes_.data(); // per bin, of the running context
+    size_t runningSlot_ = NoSlot;
+    uint64_t runStart_ = 0;      // since when it runs in the current bin
+    uint32_t currentBin_ = 0;    // the bin of the last event
+    uint64_t currentBinEnd_ = 0; // 0 before the first event: it takes the slow path
     bool contextsCapped_ = false;
 };
 

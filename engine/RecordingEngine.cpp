@@ -66,10 +66,10 @@ void RecordingEngine::registerBuiltInContexts() {
     contextList.rebuild(tracker);
 }
 
-bool RecordingEngine::takeRecord(uint32_t index, EventRecord& out) {
+bool RecordingEngine::takeRecord(uint32_t index, bool atStep, EventRecord& out) {
     if (staging.copyOut(index, out) != 0)
         return false;
-    if (index % window.step != 0)
+    if (!atStep)
         return true;
     if (const Checkpoint* checkpoint = checkpoints.find(index))
         out = checkpoint->record; // borrowed from the checkpoint, as from the staging buffer
@@ -96,10 +96,15 @@ void RecordingEngine::appendInterpreted(const EventRecord& record, PassKind pass
         store.indexSecond(record.timestamp / frequency, node);
 }
 
-void RecordingEngine::processEvent(EventRecord record) {
-    if (record.index % window.step == 0 && !checkpoints.has(record.index))
+void RecordingEngine::checkpointIfDue(const EventRecord& record) {
+    if (!checkpoints.has(record.index))
         checkpoints.take(record, tracker.snapshot(),
                          record.index == 0 ? record.timestamp : lastRecordTime);
+}
+
+void RecordingEngine::processEvent(EventRecord record) {
+    if (record.index % window.step == 0)
+        checkpointIfDue(record);
     lastRecordTime = record.timestamp;
     // Events before `countedEnd` were counted when the window first held them.
     const PassKind pass = record.index < countedEnd ? PassKind::Replay : PassKind::Load;
@@ -128,7 +133,7 @@ void RecordingEngine::processEvent(EventRecord record) {
 
 bool RecordingEngine::processNext(SliceResult& result) {
     EventRecord record;
-    if (!takeRecord(nextIndex, record))
+    if (!takeRecord(nextIndex, nextIndex % window.step == 0, record))
         return false;
     processEvent(record); // borrows the staged blocks; the store keeps copies
     if (dropDue()) {
@@ -181,7 +186,18 @@ SliceResult RecordingEngine::dataProcess(uint32_t count) {
 
 void RecordingEngine::analyse(uint32_t first, uint32_t last) {
     EventRecord record;
-    for (uint64_t index = first; index <= last && takeRecord(uint32_t(index), record); ++index) {
+    // The next index at a window step, counted instead of divided for every event.
+    uint64_t step = (uint64_t(first) + window.step - 1) / window.step * window.step;
+    for (uint64_t index = first;
+         index <= last && takeRecord(uint32_t(index), index == step, record); ++index) {
+        // Checkpoints all through the file let the window move anywhere without decoding what
+        // lies before. The load pass takes the first one: it starts where the file does.
+        if (index == step) {
+            step += window.step;
+            if (index != 0)
+                checkpointIfDue(record);
+        }
+        lastRecordTime = record.timestamp;
         if (record.id != SyncEvent) {
             tracker.interpret(record, PassKind::Analysis);
             if (keepOverview) {

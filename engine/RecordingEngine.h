@@ -102,7 +102,10 @@ public:
     uint64_t lastRecordTime = 0;
 
 private:
-    bool takeRecord(uint32_t index, EventRecord& out);
+    // A record at a window step (`atStep`) comes from its checkpoint if there is one.
+    bool takeRecord(uint32_t index, bool atStep, EventRecord& out);
+    // At a window step: where decoding can resume, and with which tracker state.
+    void checkpointIfDue(const EventRecord& record);
     void appendInterpreted(const EventRecord& record, PassKind pass);
     bool processNext(SliceResult& result);
     // Processing the event at nextIndex fills the window: the oldest events go.

@@ -6,6 +6,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <random>
 
@@ -93,17 +95,30 @@ void BM_Framing(benchmark::State& state) {
     state.SetBytesProcessed(int64_t(state.iterations() * realisticStream().size()));
 }
 
+// Heap bytes per checkpoint that the pass left: what a long recording keeps for moving around.
+double checkpointBytes(RecordingEngine& engine) {
+    const size_t count = engine.checkpoints.size();
+    const size_t before = mallinfo2().uordblks;
+    engine.checkpoints.clear();
+    return count ? double(before - mallinfo2().uordblks) / double(count) : 0;
+}
+
 // Argument 1 keeps the overview summary, 0 leaves it out: the two runs give its cost.
 void BM_AnalysisPass(benchmark::State& state) {
     uint64_t events = 0;
+    double bytesPerCheckpoint = 0;
     for (auto _ : state) {
         RecordingEngine engine;
         engine.keepOverview = state.range(0) != 0;
         engine.registerBuiltInContexts();
         events += runPass(engine, StreamEvents,
                           [&](uint32_t first, uint32_t last) { engine.analyse(first, last); });
+        state.PauseTiming();
+        bytesPerCheckpoint = checkpointBytes(engine);
+        state.ResumeTiming();
     }
     state.counters["events/s"] = benchmark::Counter(double(events), benchmark::Counter::kIsRate);
+    state.counters["bytes/checkpoint"] = bytesPerCheckpoint;
 }
 
 uint32_t loadWindow(RecordingEngine& engine) {

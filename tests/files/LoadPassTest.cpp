@@ -153,6 +153,32 @@ TEST(LoadPass, WindowMovesThroughALongRecordingFromCheckpoints) {
     EXPECT_TRUE(storedFacts(h.engine, 1'000'000, 1'050'000) == afterStep);
 }
 
+// The analysis pass leaves checkpoints all through the file: a move far ahead decodes about a
+// window's worth of events from the one near the target.
+TEST(LoadPass, AMoveFarAheadResumesAtACheckpointOfTheAnalysis) {
+    const WindowGeometry window{40'000, 4'000};
+    LoadHarness moved;
+    moved.engine.window = window;
+    ASSERT_TRUE(moved.open(file250k()));
+    EXPECT_TRUE(moved.engine.checkpoints.has(4'000) && moved.engine.checkpoints.has(248'000));
+    const size_t chunksBefore = moved.chunks.size();
+    ASSERT_TRUE(moved.controller.moveWindowTo(230'000));
+    moved.waitUntilIdle();
+    uint64_t decoded = 0;
+    for (size_t i = chunksBefore; i < moved.chunks.size(); ++i)
+        decoded += std::get<1>(moved.chunks[i]) - std::get<0>(moved.chunks[i]) + 1;
+    EXPECT_LE(decoded, window.size);
+    EXPECT_EQ(moved.firstStored(), 208'000u);
+
+    // The same events as a window holding the whole file shows them.
+    LoadHarness whole;
+    whole.engine.window = {300'000, window.step};
+    ASSERT_TRUE(whole.open(file250k()));
+    const std::vector<EventFacts> expected = storedFacts(whole.engine, 215'000, 245'000);
+    ASSERT_EQ(expected.size(), 30'000u);
+    EXPECT_TRUE(storedFacts(moved.engine, 215'000, 245'000) == expected);
+}
+
 TEST(LoadPass, WindowMovesCountEveryEventOnce) {
     QTemporaryDir dir;
     const QString path = generate(dir, QStringLiteral("overflows.KVDat"), 130'000,
