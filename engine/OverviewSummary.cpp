@@ -107,7 +107,7 @@ void OverviewSummary::take(const EventRecord& record) {
         firstEventIndex_ = record.index;
         origin_ = lastTime_ = runStart_ = t;
         currentBin_ = 0;
-        currentBinEnd_ = origin_ + binWidth_;
+        currentBinEnd_ = binStart(1);
     } else {
         const uint32_t skipped = record.index - nextIndex_;
         skipped_ += skipped;
@@ -152,17 +152,18 @@ void OverviewSummary::advanceTo(uint64_t t) {
     fitTime(t);
     uint32_t bin = binOf(lastTime_);
     for (uint64_t from = lastTime_; from < t; ++bin) {
-        const uint64_t pieceEnd = std::min(t, binStart(bin) + binWidth_);
+        const uint64_t pieceEnd = std::min(t, binStart(bin + 1));
         runningTimes_[bin] += pieceEnd - from;
         from = pieceEnd;
     }
     currentBin_ = binOf(t);
-    currentBinEnd_ = binStart(currentBin_) + binWidth_;
+    currentBinEnd_ = binStart(currentBin_ + 1);
     runStart_ = t;
 }
 
 void OverviewSummary::fitTime(uint64_t t) {
-    while (t - origin_ >= binWidth_ * OverviewBins)
+    // Bins that cover the whole clock are the widest (2^52 ticks), so the width never overflows.
+    while ((t - origin_) / OverviewBins >= binWidth_)
         mergePairs();
 }
 

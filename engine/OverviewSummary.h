@@ -76,7 +76,11 @@ public:
     uint64_t binWidth() const { return binWidth_; } // in ticks
     // Bins from the first to the one holding the last event (0 without events).
     uint32_t usedBins() const;
-    uint64_t binStart(uint32_t bin) const { return origin_ + uint64_t(bin) * binWidth_; }
+    // Saturated at the end of the clock: the last bins may reach past 2^64 ticks.
+    uint64_t binStart(uint32_t bin) const {
+        const uint64_t room = ~uint64_t(0) - origin_;
+        return bin > room / binWidth_ ? ~uint64_t(0) : origin_ + uint64_t(bin) * binWidth_;
+    }
     // The bin holding timestamp `t` (clamped to the used bins).
     uint32_t binOf(uint64_t t) const;
     OverviewBin bin(uint32_t index) const;

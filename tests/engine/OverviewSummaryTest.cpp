@@ -190,5 +190,50 @@ TEST(OverviewSummaryTest, MemoryIsBoundedByBinsAndContexts) {
     EXPECT_GE(ran, (summary.lastTime() - summary.origin()) / 2);
 }
 
+EventRecord taskRunAt(uint32_t index, uint64_t timestamp) {
+    EventRecord record;
+    record.index = index;
+    record.id = TaskRunEvent;
+    record.timestamp = timestamp;
+    record.contextAfter = 1 + index % 2;
+    return record;
+}
+
+// A jump in time merges as many neighbouring bins at once as the new width needs.
+TEST(OverviewSummaryTest, AJumpInTimeMergesGroupsOfBins) {
+    OverviewSummary summary;
+    for (uint32_t i = 0; i < OverviewBins; ++i)
+        summary.add(taskRunAt(i, i));
+    summary.add(taskRunAt(OverviewBins, 8 * OverviewBins - 1));
+    EXPECT_EQ(summary.binWidth(), 8u);
+    for (uint32_t bin : {0u, 1u, 511u}) {
+        EXPECT_EQ(summary.bin(bin).events, 8u);
+        EXPECT_EQ(summary.bin(bin).firstIndex, 8 * bin);
+        EXPECT_EQ(summary.runTime(0, bin) + summary.runTime(1, bin), 8u);
+    }
+    EXPECT_EQ(summary.bin(512).events, 0u);
+    EXPECT_EQ(summary.bin(OverviewBins - 1).firstIndex, OverviewBins);
+}
+
+// A target's time may be rebased to any 64-bit value: bins as wide as 2^52 ticks and a last bin
+// that ends past 2^64 still hold every event and tick.
+TEST(OverviewSummaryTest, TimesNearTheEndOfTheClockFit) {
+    OverviewSummary summary;
+    const uint64_t times[] = {0, 100, uint64_t(1) << 63, ~uint64_t(0) - 3, ~uint64_t(0)};
+    for (uint32_t index = 0; index < std::size(times); ++index)
+        summary.add(taskRunAt(index, times[index]));
+    EXPECT_EQ(summary.eventCount(), 5u);
+    EXPECT_EQ(summary.binWidth(), uint64_t(1) << 52);
+    EXPECT_EQ(summary.usedBins(), OverviewBins);
+    EXPECT_EQ(summary.bin(0).events, 2u);
+    EXPECT_EQ(summary.bin(OverviewBins / 2).firstIndex, 2u);
+    EXPECT_EQ(summary.bin(OverviewBins - 1).events, 2u);
+    uint64_t ran = 0;
+    for (size_t s = 0; s < summary.contextCount(); ++s)
+        ran += summary.runTime(s, OverviewRange{0, OverviewBins});
+    EXPECT_EQ(ran, ~uint64_t(0));
+    EXPECT_EQ(summary.binStart(OverviewBins), ~uint64_t(0));
+}
+
 } // namespace
 } // namespace kavrin
