@@ -11,7 +11,7 @@ namespace kavrin {
 // order from chunks that never move and are reused all at once. One producer thread.
 class BlockArena {
 public:
-    static constexpr uint32_t ChunkSize = 256 * 1024;
+    static constexpr uint32_t ChunkSize = 64 * 1024;
     // The most one packet can ask for: its text with a NUL, or its payload.
     static constexpr uint32_t LargestRequest = 4096 + 8;
 

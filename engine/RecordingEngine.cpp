@@ -31,6 +31,7 @@ RecordingEngine::RecordingEngine() {
 
 void RecordingEngine::resetAll() {
     decoder.reset();
+    staging.release();
     store.clear();
     checkpoints.clear();
     tracker.reset();

@@ -9,7 +9,7 @@ void StreamDecoder::reset() {
     synchronised_ = false;
     lastPacketPosition_ = 0;
     decodedInLastCall_ = 0;
-    staging_.release();
+    staging_.restartAt(0);
 }
 
 // The first absolute target time moves every record not yet processed onto the target's

@@ -28,7 +28,8 @@ public:
     // Decodes up to maxRecords packets; see DecodeResult for what a non-positive result means.
     template <ByteSource S> int32_t decodePackets(S& source, uint32_t maxRecords);
 
-    // Clears all decoder state and frees the staging buffer's array.
+    // Clears all decoder state and empties the staging buffer, whose memory is kept for the
+    // next pass.
     void reset();
 
     uint64_t targetTimeBase() const { return timeBase_; }
