@@ -61,6 +61,15 @@ QString recordingFileTemplate() {
     return path + QStringLiteral("KVXXXXXX.KVDat");
 }
 
+bool writeDataFile(QIODevice& out, const RecordProperties* header, const RecordingStream& stream,
+                   QString* error) {
+    if (header && out.write(composeHeader(*header)) < 0) {
+        *error = out.errorString();
+        return false;
+    }
+    return writeStream(stream, out, error);
+}
+
 SaveResult saveDataFile(const QString& fileName, const RecordProperties* header,
                         const RecordingStream& stream,
                         const std::function<void(const QString&)>& logError) {
@@ -70,9 +79,7 @@ SaveResult saveDataFile(const QString& fileName, const RecordProperties* header,
     QString error;
     if (!out.open(QIODevice::WriteOnly))
         error = out.errorString();
-    else if (header && out.write(composeHeader(*header)) < 0)
-        error = out.errorString();
-    else if (writeStream(stream, out, &error) && !out.commit())
+    else if (writeDataFile(out, header, stream, &error) && !out.commit())
         error = out.errorString();
     result.saved = error.isEmpty();
     if (!result.saved) {

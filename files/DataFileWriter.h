@@ -9,6 +9,7 @@
 #include <functional>
 
 class QFile;
+class QIODevice;
 
 namespace kavrin {
 
@@ -29,6 +30,11 @@ struct SaveResult {
 
 // Text of the temporary recording file's name, in the system's temporary directory.
 QString recordingFileTemplate();
+
+// Writes `header` (none when null) and the stream to `out`, which is open for writing. False,
+// with a one-line reason, when reading or writing failed.
+bool writeDataFile(QIODevice& out, const RecordProperties* header, const RecordingStream& stream,
+                   QString* error);
 
 // Writes `header` (none when null) and the stream to `fileName`. The file is written beside
 // the target and renamed over it only when complete, so a failed save leaves an existing file

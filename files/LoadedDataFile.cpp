@@ -1,5 +1,6 @@
 #include "files/LoadedDataFile.h"
 
+#include <QFile>
 #include <QIODevice>
 
 #include <algorithm>
@@ -47,6 +48,12 @@ bool LoadedDataFile::open(const QString& path, QString* error) {
     if (fileSize_ > 0 && !readWindowAt(0))
         return fail(readError_);
     return true;
+}
+
+void LoadedDataFile::attach(std::unique_ptr<QIODevice> device, const QString& name) {
+    close();
+    file_ = std::move(device);
+    fileName_ = name;
 }
 
 void LoadedDataFile::close() {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QFile>
 #include <QString>
 
 #include <cstdint>
@@ -13,7 +12,8 @@ namespace kavrin {
 // The data file being analysed and the byte source the decoder reads it through. The file is
 // read through one window of at most 4 MiB, refilled when the read offset leaves it, so that
 // a file is never read whole. Used by the loader thread during a pass and by the GUI thread
-// between passes, never by both at once.
+// between passes, never by both at once. The file is a QFile, or any device attached to a name
+// (a recording in memory).
 class LoadedDataFile {
 public:
     static constexpr uint32_t WindowCapacity = 4'194'304;
@@ -28,6 +28,9 @@ public:
     // window from offset 0. False, with a one-line reason, when the file cannot be opened,
     // read, or is 4 GiB or larger (offsets are 32 bits).
     bool open(const QString& path, QString* error = nullptr);
+    // From now on the recording named `name` is read from `device` (which need not be open):
+    // open(name) uses it.
+    void attach(std::unique_ptr<QIODevice> device, const QString& name);
     // Back to no file.
     void close();
 
@@ -86,7 +89,7 @@ private:
     bool readWindowAt(uint32_t offset);
 
     QString fileName_;
-    std::unique_ptr<QFile> file_;
+    std::unique_ptr<QIODevice> file_;
     std::unique_ptr<uint8_t[]> window_;
     uint32_t windowCapacity_ = 0;
     uint32_t windowLength_ = 0;

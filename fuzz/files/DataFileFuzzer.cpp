@@ -1,6 +1,7 @@
 // Whole data files (header and stream) through the analysis pass, the load pass, window
 // steps and saving. Worker and controller are connected directly, as in the command-line
-// tool, so each pass runs inside the call that starts it.
+// tool, so each pass runs inside the call that starts it. The file is read from memory and
+// saved into memory: nothing touches the disk.
 #include "engine/RecordingEngine.h"
 #include "files/DataFileWriter.h"
 #include "files/FileLoadWorker.h"
@@ -9,32 +10,18 @@
 #include "files/LoaderThread.h"
 #include "files/RecordProperties.h"
 
-#include <QDir>
-#include <QFile>
+#include <QBuffer>
 
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 
 using namespace kavrin;
 
-namespace {
-
-QString scratchPath(const char* name) {
-    return QDir::tempPath() +
-           QStringLiteral("/kavrin-fuzz-%1-%2").arg(qint64(getpid())).arg(QLatin1String(name));
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const QString input = scratchPath("in.KVDat");
-    static const QString output = scratchPath("out.KVDat");
-    {
-        QFile file(input);
-        if (!file.open(QIODevice::WriteOnly) ||
-            file.write(reinterpret_cast<const char*>(data), qint64(size)) != qint64(size))
-            std::abort();
-    }
+    const QByteArray input =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QString name = QStringLiteral("fuzz.KVDat");
 
     RecordingEngine engine;
     LoadedDataFile dataFile;
@@ -44,11 +31,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FileLoadWorker worker(session);
     connectLoader(controller, worker, Qt::DirectConnection);
 
-    engine.window = {512, 64}; // short files step the window forward and back too
+    engine.window = {128, 32}; // short files step the window forward and back too
     engine.resetAll();
     engine.registerBuiltInContexts();
-    if (!controller.analyzeFile(input))
-        std::abort(); // the file was just written
+    auto buffer = std::make_unique<QBuffer>();
+    buffer->setData(input);
+    dataFile.attach(std::move(buffer), name);
+    if (!controller.analyzeFile(name))
+        std::abort(); // a buffer always opens
     if (controller.busy())
         std::abort(); // direct connections finish both passes inside analyzeFile
     while (controller.loadDataAfter()) {
@@ -58,16 +48,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     controller.loadDataAfter();
 
     // What is saved is the header and the stream exactly as read.
-    if (!saveDataFile(output, &properties, {.loadedFile = &dataFile}).saved)
+    QByteArray saved;
+    QBuffer out(&saved);
+    out.open(QIODevice::WriteOnly);
+    QString error;
+    if (!writeDataFile(out, &properties, {.loadedFile = &dataFile}, &error))
         std::abort();
-    QFile saved(output);
-    if (!saved.open(QIODevice::ReadOnly))
-        std::abort();
-    const QByteArray bytes = saved.readAll();
-    const uint32_t headerLength = dataFile.headerLength();
-    const QByteArray stream(reinterpret_cast<const char*>(data) + headerLength,
-                            qsizetype(size - headerLength));
-    if (dataFile.isLoaded() && !bytes.endsWith(stream))
+    if (dataFile.isLoaded() && !saved.endsWith(input.mid(dataFile.headerLength())))
         std::abort();
     return 0;
 }

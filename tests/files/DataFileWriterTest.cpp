@@ -5,7 +5,10 @@
 
 #include "FileHarness.h"
 
+#include <QBuffer>
 #include <QFileInfo>
+
+#include <memory>
 
 using namespace kavrin;
 using namespace kavrin::test;
@@ -42,6 +45,29 @@ TEST_F(DataFileWriterTest, CopiesTheLoadedStreamBehindANewHeader) {
     ASSERT_TRUE(result.saved) << result.error.toStdString();
     EXPECT_EQ(readFile(path("in.KVDat")), composeHeader(properties) + stream);
     EXPECT_TRUE(logged.isEmpty());
+}
+
+// A recording held in memory loads and saves like a file, across window refills and copy blocks.
+TEST_F(DataFileWriterTest, ARecordingInMemoryLoadsAndSavesWithoutAFile) {
+    const QByteArray stream = patternBytes(LoadedDataFile::WindowCapacity + 5);
+    auto buffer = std::make_unique<QBuffer>();
+    buffer->setData(composeHeader(properties) + stream);
+    LoadedDataFile loaded;
+    loaded.attach(std::move(buffer), QStringLiteral("memory.KVDat"));
+    ASSERT_TRUE(loaded.open(QStringLiteral("memory.KVDat")));
+    loaded.setHeaderLength(uint32_t(composeHeader(properties).size()));
+    loaded.seek(LoadedDataFile::WindowCapacity + 3);
+    EXPECT_EQ(loaded.readByte(),
+              uint8_t(stream[LoadedDataFile::WindowCapacity + 3 - loaded.headerLength()]));
+
+    properties.title = QStringLiteral("in memory");
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    QString error;
+    ASSERT_TRUE(writeDataFile(out, &properties, {.loadedFile = &loaded}, &error))
+        << error.toStdString();
+    EXPECT_EQ(out.data(), composeHeader(properties) + stream);
+    EXPECT_FALSE(QFileInfo::exists(QStringLiteral("memory.KVDat")));
 }
 
 TEST_F(DataFileWriterTest, CopiesTheRecordingFileInBlocksAndKeepsItsEnd) {
