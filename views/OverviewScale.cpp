@@ -15,7 +15,11 @@ OverviewScale OverviewScale::of(const OverviewSummary& summary, int width) {
     OverviewScale scale;
     scale.bins = summary.usedBins();
     scale.originTicks = summary.origin();
-    scale.spanTicks = uint64_t(scale.bins) * summary.binWidth();
+    // Bins of a time rebased near the clock's end can reach past it: saturate, never wrap.
+    const uint64_t binWidth = summary.binWidth();
+    scale.spanTicks = scale.bins != 0 && binWidth > ~uint64_t(0) / scale.bins
+                          ? ~uint64_t(0)
+                          : uint64_t(scale.bins) * binWidth;
     scale.width = std::max(width, 0);
     return scale;
 }
@@ -31,7 +35,9 @@ uint64_t OverviewScale::ticksAt(int x) const {
     if (!valid())
         return originTicks;
     const double column = std::clamp(double(x) + 0.5, 0.0, double(width));
-    return originTicks + uint64_t(column * double(spanTicks) / double(width));
+    const double offset = column * double(spanTicks) / double(width);
+    const uint64_t room = ~uint64_t(0) - originTicks;
+    return offset >= double(room) ? ~uint64_t(0) : originTicks + uint64_t(offset);
 }
 
 void renderOverview(const OverviewSummary& summary, const std::vector<OverviewLayer>& layers,

@@ -76,6 +76,18 @@ void OverviewStripTest::scaleMapsTheRecordingOntoTheWidth() {
     const OverviewScale wide = OverviewScale::of(summary, 10'000);
     QVERIFY(wide.binsOf(9'999).end - wide.binsOf(9'999).first == 1);
     QVERIFY(!OverviewScale::of(OverviewSummary(), 400).valid());
+    // Time that ran to the end of the clock: the span saturates instead of wrapping to 0.
+    OverviewSummary late;
+    for (uint32_t index = 0; index < 2; ++index) {
+        EventRecord record;
+        record.index = index;
+        record.timestamp = index == 0 ? 0 : ~uint64_t(0);
+        late.add(record);
+    }
+    const OverviewScale lateScale = OverviewScale::of(late, 400);
+    QVERIFY(lateScale.valid());
+    QCOMPARE(lateScale.ticksAt(1000), ~uint64_t(0));
+    QVERIFY(lateScale.ticksAt(200) > uint64_t(1) << 62);
 }
 
 void OverviewStripTest::columnsStackEachContextsShareWithMarksAbove() {
