@@ -1,6 +1,7 @@
 #include "engine/OverviewSummary.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace kavrin {
 
@@ -17,7 +18,12 @@ OverviewRange overviewGroup(uint32_t group, uint32_t groups, uint32_t bins) {
     return {first - 1, first};
 }
 
-OverviewSummary::OverviewSummary() {
+OverviewSummary::OverviewSummary(uint32_t bins) {
+    setBinCount(bins);
+}
+
+void OverviewSummary::setBinCount(uint32_t bins) {
+    binCount_ = std::max(bins, 2u); // one bin could not halve its width's growth
     clear();
 }
 
@@ -44,7 +50,7 @@ uint64_t OverviewSummary::coveredTicks(OverviewRange range) const {
 }
 
 void OverviewSummary::clear() {
-    bins_.assign(OverviewBins, OverviewBin{});
+    bins_.clear(); // filled at the first event: a summary that sees none costs nothing
     runTime_.clear();
     contextIds_.clear();
     slots_.clear();
@@ -58,7 +64,7 @@ void OverviewSummary::clear() {
     skipped_ = 0;
     skippedInBin_ = 0;
     runningId_ = 0;
-    runningTimes_ = unkeptTimes_.data();
+    runningTimes_ = nullptr;
     runningSlot_ = NoSlot;
     runStart_ = 0;
     currentBin_ = 0;
@@ -67,6 +73,8 @@ void OverviewSummary::clear() {
 }
 
 OverviewBin OverviewSummary::bin(uint32_t index) const {
+    if (!started_)
+        return {};
     OverviewBin bin = bins_[index];
     if (started_ && index == currentBin_)
         bin.events = currentBinEvents(); // the others were counted when the summary left them
@@ -80,7 +88,7 @@ uint32_t OverviewSummary::usedBins() const {
 uint32_t OverviewSummary::binOf(uint64_t t) const {
     if (t <= origin_)
         return 0;
-    return uint32_t(std::min<uint64_t>((t - origin_) / binWidth_, OverviewBins - 1));
+    return uint32_t(std::min<uint64_t>((t - origin_) / binWidth_, binCount_ - 1));
 }
 
 uint32_t OverviewSummary::eventNear(uint64_t t) const {
@@ -103,6 +111,9 @@ void OverviewSummary::take(const EventRecord& record) {
     uint64_t t = record.timestamp;
     const bool first = !started_;
     if (first) {
+        bins_.assign(binCount_, OverviewBin{});
+        unkeptTimes_.assign(binCount_, 0);
+        runningTimes_ = unkeptTimes_.data();
         started_ = true;
         firstEventIndex_ = record.index;
         origin_ = lastTime_ = runStart_ = t;
@@ -162,32 +173,48 @@ void OverviewSummary::advanceTo(uint64_t t) {
 }
 
 void OverviewSummary::fitTime(uint64_t t) {
-    // Bins that cover the whole clock are the widest (2^52 ticks), so the width never overflows.
-    while ((t - origin_) / OverviewBins >= binWidth_)
-        mergePairs();
+    // Bins that cover the whole clock are the widest (at most 2^63 ticks), so the width never
+    // overflows; a jump far ahead merges once, however many doublings it needs.
+    const uint64_t needed = (t - origin_) / binCount_;
+    unsigned shift = 0;
+    while ((binWidth_ << shift) <= needed)
+        ++shift;
+    if (shift != 0)
+        mergeGroups(shift);
 }
 
 // Bins after the current one are empty: only the used ones merge.
-void OverviewSummary::mergePairs() {
+void OverviewSummary::mergeGroups(unsigned shift) {
     const uint32_t used = binOf(lastTime_) + 1;
-    const uint32_t merged = (used + 1) / 2;
+    const uint64_t group = uint64_t(1) << shift;
+    const uint32_t merged = uint32_t((used + group - 1) >> shift);
     for (uint32_t k = 0; k < merged; ++k) {
-        const OverviewBin& low = bins_[2 * k];
-        const OverviewBin& high = bins_[2 * k + 1];
-        OverviewBin sum = low.firstIndex != NoOverviewEvent ? low : high;
-        sum.events = low.events + high.events;
-        sum.apiCalls = low.apiCalls + high.apiCalls;
-        for (size_t level = 0; level < OverviewMessageLevels; ++level)
-            sum.messages[level] = low.messages[level] + high.messages[level];
+        const uint32_t first = uint32_t(uint64_t(k) << shift);
+        const uint32_t end = uint32_t(std::min<uint64_t>(first + group, used));
+        OverviewBin sum;
+        for (uint32_t b = first; b < end; ++b) {
+            const OverviewBin& part = bins_[b];
+            if (sum.firstIndex == NoOverviewEvent) {
+                sum.firstIndex = part.firstIndex;
+                sum.firstOffset = part.firstOffset;
+            }
+            sum.events += part.events;
+            sum.apiCalls += part.apiCalls;
+            for (size_t level = 0; level < OverviewMessageLevels; ++level)
+                sum.messages[level] += part.messages[level];
+        }
         bins_[k] = sum;
     }
     std::fill(bins_.begin() + merged, bins_.begin() + used, OverviewBin{});
     for (std::vector<uint64_t>& times : runTime_) {
-        for (uint32_t k = 0; k < merged; ++k)
-            times[k] = times[2 * k] + times[2 * k + 1];
+        for (uint32_t k = 0; k < merged; ++k) {
+            const uint32_t first = uint32_t(uint64_t(k) << shift);
+            const uint32_t end = uint32_t(std::min<uint64_t>(first + group, used));
+            times[k] = std::accumulate(times.begin() + first, times.begin() + end, uint64_t(0));
+        }
         std::fill(times.begin() + merged, times.begin() + used, 0);
     }
-    binWidth_ *= 2;
+    binWidth_ <<= shift;
 }
 
 size_t OverviewSummary::slotOf(uint32_t contextId) {
@@ -198,7 +225,7 @@ size_t OverviewSummary::slotOf(uint32_t contextId) {
         return NoSlot;
     }
     contextIds_.push_back(contextId);
-    runTime_.emplace_back(OverviewBins, 0);
+    runTime_.emplace_back(binCount_, 0);
     slots_.emplace(contextId, contextIds_.size() - 1);
     return contextIds_.size() - 1;
 }

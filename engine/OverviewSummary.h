@@ -42,7 +42,7 @@ struct OverviewBin {
 // pairs and the bin width doubles, so memory stays bins x contexts whatever the length.
 class OverviewSummary {
 public:
-    OverviewSummary();
+    explicit OverviewSummary(uint32_t bins = OverviewBins);
     // The running context's times may point into the summary itself.
     OverviewSummary(const OverviewSummary&) = delete;
     OverviewSummary& operator=(const OverviewSummary&) = delete;
@@ -69,6 +69,9 @@ public:
             switchTo(record.contextAfter, t);
     }
     void clear();
+    // Fewer bins make each input cheap for the fuzzers; clears the summary.
+    void setBinCount(uint32_t bins);
+    uint32_t binCount() const { return binCount_; }
 
     bool hasEvents() const { return started_; }
     uint64_t origin() const { return origin_; }     // timestamp of the first event
@@ -121,7 +124,8 @@ private:
     }
     void take(const EventRecord& record);
     void fitTime(uint64_t t);
-    void mergePairs();
+    // Every group of 2^shift neighbouring bins becomes one.
+    void mergeGroups(unsigned shift);
     // The running context's time is added up when it stops running or its bin ends.
     void closeRun(uint64_t at) {
         runningTimes_[currentBin_] += at - runStart_;
@@ -145,8 +149,9 @@ private:
 
     static constexpr size_t NoSlot = ~size_t(0);
 
+    uint32_t binCount_;
     std::vector<OverviewBin> bins_;
-    std::vector<std::vector<uint64_t>> runTime_; // per context slot, OverviewBins each
+    std::vector<std::vector<uint64_t>> runTime_; // per context slot, one per bin
     std::vector<uint32_t> contextIds_;
     std::unordered_map<uint32_t, size_t> slots_;
     struct CachedRun {
@@ -171,8 +176,8 @@ private:
     uint32_t skippedInBin_ = 0;
     uint32_t runningId_ = 0;
     // Where the time of contexts past the limit goes, never read.
-    std::vector<uint64_t> unkeptTimes_ = std::vector<uint64_t>(OverviewBins);
-    uint64_t* runningTimes_ = unkeptTimes_.data(); // per bin, of the running context
+    std::vector<uint64_t> unkeptTimes_;
+    uint64_t* runningTimes_ = nullptr; // per bin, of the running context
     size_t runningSlot_ = NoSlot;
     uint64_t runStart_ = 0;      // since when it runs in the current bin
     uint32_t currentBin_ = 0;    // the bin of the last event

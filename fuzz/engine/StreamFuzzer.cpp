@@ -72,6 +72,7 @@ void visitRows(EventStore& store) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     RecordingEngine engine;
     engine.window = {128, 32}; // short streams move the window too
+    engine.overview.setBinCount(64); // cheap per input, and merges come sooner
     engine.registerBuiltInContexts();
 
     // Analysis pass; records staged before a bad packet are analysed too.

@@ -32,6 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     connectLoader(controller, worker, Qt::DirectConnection);
 
     engine.window = {128, 32}; // short files step the window forward and back too
+    engine.overview.setBinCount(64);
     engine.resetAll();
     engine.registerBuiltInContexts();
     auto buffer = std::make_unique<QBuffer>();

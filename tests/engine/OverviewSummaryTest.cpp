@@ -215,6 +215,44 @@ TEST(OverviewSummaryTest, AJumpInTimeMergesGroupsOfBins) {
     EXPECT_EQ(summary.bin(OverviewBins - 1).firstIndex, OverviewBins);
 }
 
+// Fewer bins hold the same recording in wider bins: each is the sum of the group of bins that
+// a summary of more bins has at the same place, after jumps of many doublings at once.
+TEST(OverviewSummaryTest, FewerBinsHoldGroupsOfTheBinsOfMore) {
+    OverviewSummary fine;
+    OverviewSummary coarse(64);
+    EXPECT_EQ(coarse.bin(0).events, 0u); // before any event
+    const uint64_t times[] = {5, 6, 900, 901, 70'000, 70'003, 5'000'000, 5'000'100, 1ull << 40};
+    uint32_t index = 0;
+    for (uint64_t t : times) {
+        for (uint64_t step = 0; step < 3; ++step, ++index) {
+            EventRecord record = taskRunAt(index, t + 7 * step);
+            if (index % 4 == 0)
+                record.id = 40; // an API call
+            fine.add(record);
+            coarse.add(record);
+        }
+    }
+    const uint32_t group = OverviewBins / 64;
+    ASSERT_EQ(coarse.binWidth(), fine.binWidth() * group);
+    for (uint32_t bin = 0; bin < 64; ++bin) {
+        const OverviewRange range{bin * group, (bin + 1) * group};
+        OverviewBin sum;
+        for (uint32_t b = range.first; b < range.end; ++b) {
+            const OverviewBin part = fine.bin(b);
+            if (sum.firstIndex == NoOverviewEvent)
+                sum.firstIndex = part.firstIndex;
+            sum.events += part.events;
+            sum.apiCalls += part.apiCalls;
+        }
+        EXPECT_EQ(coarse.bin(bin).events, sum.events) << "bin " << bin;
+        EXPECT_EQ(coarse.bin(bin).apiCalls, sum.apiCalls) << "bin " << bin;
+        EXPECT_EQ(coarse.bin(bin).firstIndex, sum.firstIndex) << "bin " << bin;
+        for (size_t s = 0; s < fine.contextCount(); ++s)
+            EXPECT_EQ(coarse.runTime(s, bin), fine.runTime(s, range)) << "bin " << bin;
+    }
+    EXPECT_EQ(coarse.eventCount(), index);
+}
+
 // A target's time may be rebased to any 64-bit value: bins as wide as 2^52 ticks and a last bin
 // that ends past 2^64 still hold every event and tick.
 TEST(OverviewSummaryTest, TimesNearTheEndOfTheClockFit) {
