@@ -143,9 +143,12 @@ void LoadController::OnLoadingStarted(uint First, uint Last, bool Appending) {
         progressMaximum_ = Last;
         emit progressStarted(QStringLiteral("Loading data..."), First, Last);
     }
-    // A pass that starts at a checkpoint continues from the context state saved there.
+    // A pass into a cleared window continues from the context state saved at its checkpoint. A
+    // step forward goes on with the tracker's own state: its open spans are the stored events'
+    // and the step closes them (a restore would forget them).
     RecordingEngine& engine = session_.engine;
-    if (const Checkpoint* checkpoint = engine.checkpoints.find(First); checkpoint && Appending)
+    const Checkpoint* checkpoint = engine.checkpoints.find(First);
+    if (checkpoint && Appending && !engine.lastNode)
         engine.tracker.restore(checkpoint->state);
 }
 

@@ -179,6 +179,26 @@ TEST(LoadPass, AMoveFarAheadResumesAtACheckpointOfTheAnalysis) {
     EXPECT_TRUE(storedFacts(moved.engine, 215'000, 245'000) == expected);
 }
 
+// Steps forward to the end of the file show the events as a window holding the whole file does,
+// the spans that each step closed included.
+TEST(LoadPass, StepsForwardShowWhatAWholeLoadShows) {
+    LoadHarness stepped;
+    stepped.engine.window = {40'000, 4'000};
+    ASSERT_TRUE(stepped.open(file250k()));
+    while (stepped.lastStored() < 249'999u)
+        ASSERT_TRUE(stepped.after());
+    LoadHarness whole;
+    whole.engine.window = {300'000, 4'000};
+    ASSERT_TRUE(whole.open(file250k()));
+    const std::vector<EventFacts> expected =
+        storedFacts(whole.engine, stepped.firstStored(), 250'000);
+    const std::vector<EventFacts> shown =
+        storedFacts(stepped.engine, stepped.firstStored(), 250'000);
+    ASSERT_EQ(shown.size(), expected.size());
+    for (size_t i = 0; i < shown.size(); ++i)
+        ASSERT_TRUE(shown[i] == expected[i]) << "event " << shown[i].index;
+}
+
 TEST(LoadPass, WindowMovesCountEveryEventOnce) {
     QTemporaryDir dir;
     const QString path = generate(dir, QStringLiteral("overflows.KVDat"), 130'000,
