@@ -31,7 +31,7 @@ RecordingEngine::RecordingEngine() {
 
 void RecordingEngine::resetAll() {
     decoder.reset();
-    staging.release();
+    staging.trim();
     store.clear();
     checkpoints.clear();
     tracker.reset();

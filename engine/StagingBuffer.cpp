@@ -6,7 +6,7 @@
 namespace kavrin {
 
 StagingBuffer::~StagingBuffer() {
-    release();
+    freeBlocksFrom(0);
 }
 
 uint32_t StagingBuffer::firstPending() const {
@@ -58,14 +58,18 @@ void StagingBuffer::restartAt(uint32_t index) {
     consumedUpTo_.store(int64_t(index) - 1, std::memory_order_release);
 }
 
-void StagingBuffer::release() {
+void StagingBuffer::trim() {
+    freeBlocksFrom(1);
+}
+
+void StagingBuffer::freeBlocksFrom(size_t keptBlocks) {
     std::lock_guard guard(lock_);
-    for (EventRecord*& block : records_) {
-        std::free(block);
-        block = nullptr;
+    for (size_t k = keptBlocks; k < records_.size(); ++k) {
+        std::free(records_[k]);
+        records_[k] = nullptr;
     }
+    capacity_ = std::min(capacity_, uint32_t(keptBlocks) * GrowthStep);
     blocks_.release();
-    capacity_ = 0;
     state_.store(0, std::memory_order_release);
     consumedUpTo_.store(-1, std::memory_order_release);
     peakCount_ = 0;

@@ -70,8 +70,9 @@ public:
     // Decoding restarts at this event index (nobody produces or consumes meanwhile); records
     // not yet taken are discarded.
     void restartAt(uint32_t index);
-    // Frees the records; the buffer starts again empty with no capacity.
-    void release();
+    // Frees every block of records but the first, which a new recording would allocate again at
+    // once; the buffer starts again empty.
+    void trim();
 
     uint32_t base() const { return baseOf(state_.load(std::memory_order_acquire)); }
     uint32_t count() const { return countOf(state_.load(std::memory_order_acquire)); }
@@ -95,6 +96,8 @@ private:
             compact(state);
     }
     void compact(uint64_t state);
+    // Frees the blocks from `keptBlocks` on; the buffer starts again empty.
+    void freeBlocksFrom(size_t keptBlocks);
 
     std::mutex lock_; // the staging lock: around growth
     std::array<EventRecord*, BlockCount> records_{};

@@ -70,8 +70,11 @@ void visitRows(EventStore& store) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    RecordingEngine engine;
-    engine.window = {128, 32}; // short streams move the window too
+    // One engine for every input, reset as opening a new file resets it: its buffers are
+    // allocated once.
+    static RecordingEngine engine;
+    engine.resetAll();
+    engine.window = {128, 32};       // short streams move the window too
     engine.overview.setBinCount(64); // cheap per input, and merges come sooner
     engine.registerBuiltInContexts();
 

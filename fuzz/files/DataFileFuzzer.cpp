@@ -23,7 +23,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
     const QString name = QStringLiteral("fuzz.KVDat");
 
-    RecordingEngine engine;
+    // One engine for every input, reset as opening a file resets it: its buffers are allocated
+    // once.
+    static RecordingEngine engine;
     LoadedDataFile dataFile;
     RecordProperties properties;
     LoadSession session(engine, dataFile);
