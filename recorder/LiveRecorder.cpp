@@ -6,10 +6,12 @@
 #include "engine/ContextTracker.h"
 #include "engine/StreamDecoder.h"
 
+#include <thread>
+
 namespace kavrin {
 
 namespace {
-constexpr unsigned long CommandPollMillis = 1;
+constexpr std::chrono::milliseconds CommandPoll{1};
 }
 
 LiveRecorder::LiveRecorder(StreamDecoder& decoder, ProbeLibrary& probe)
@@ -69,16 +71,13 @@ void LiveRecorder::startThread(const RequestPeriods& periods) {
     if (thread_)
         return;
     channel_.allowWaits();
-    shared_.connectDone.acquire();
+    shared_.connecting = true;
     thread_ = std::make_unique<ZTXThread>(channel_, reader_, decoder_, shared_, periods);
-    thread_->start(QThread::InheritPriority);
+    thread_->start();
 }
 
 bool LiveRecorder::connectAttemptOver() {
-    if (!shared_.connectDone.tryAcquire())
-        return false;
-    shared_.connectDone.release();
-    return true;
+    return !shared_.connecting.load(std::memory_order_acquire);
 }
 
 int32_t LiveRecorder::threadError() const {
@@ -106,7 +105,7 @@ bool LiveRecorder::sendRecorderCommand(RecorderCommand command) {
     // A thread that has ended takes no more commands: no need to wait for it.
     while (shared_.pendingCommand != NoCommand && !thread_->isFinished() &&
            std::chrono::steady_clock::now() < deadline)
-        QThread::msleep(CommandPollMillis);
+        std::this_thread::sleep_for(CommandPoll);
     int32_t expected = command;
     if (shared_.pendingCommand.compare_exchange_strong(expected, NoCommand))
         return command == QuitCommand && thread_->isFinished();

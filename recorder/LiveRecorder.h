@@ -66,10 +66,10 @@ public:
     // opened, and the recording then runs without a file.
     bool createRecordingFile();
 
-    // Takes the connect permit and starts a recorder thread, unless one exists.
+    // Starts a recorder thread, unless one exists.
     void startThread(const RequestPeriods& periods);
     bool hasThread() const { return thread_ != nullptr; }
-    // The thread's connect attempt is over (it released the permit); does not block.
+    // The thread's connect attempt is over; does not block.
     bool connectAttemptOver();
     // 0, or the code the thread ended with: TargetChannel::LiveResult or RecorderError.
     int32_t threadError() const;

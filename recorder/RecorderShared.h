@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QSemaphore>
-
 #include <atomic>
 #include <cstdint>
 
@@ -23,8 +21,9 @@ struct RecorderShared {
     std::atomic<uint32_t> moduleCount{0};
     std::atomic<bool> moduleCountChanged{false};
     std::atomic<bool> sessionOpen{false};
-    // Taken by the GUI before the thread starts, released when the connect attempt is over.
-    QSemaphore connectDone{1};
+    // Set by the GUI before the thread starts, cleared by the thread (release) when its connect
+    // attempt is over: what the attempt wrote is then visible to the GUI.
+    std::atomic<bool> connecting{false};
 };
 
 } // namespace kavrin

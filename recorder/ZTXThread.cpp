@@ -3,6 +3,8 @@
 #include "recorder/ChannelReader.h"
 #include "recorder/TargetChannel.h"
 
+#include <QThread>
+
 #include <algorithm>
 
 namespace kavrin {
@@ -23,6 +25,22 @@ ZTXThread::ZTXThread(TargetChannel& channel, ChannelReader& reader, StreamDecode
       taskListPeriod_(std::max(periods.taskList, 1)),
       systemTimePeriod_(std::max(periods.systemTime, 1)), requestModules_(periods.requestModules) {}
 
+ZTXThread::~ZTXThread() {
+    wait();
+}
+
+void ZTXThread::start() {
+    thread_ = std::thread([this] {
+        run();
+        finished_.store(true, std::memory_order_release);
+    });
+}
+
+void ZTXThread::wait() {
+    if (thread_.joinable())
+        thread_.join();
+}
+
 void ZTXThread::run() {
     error_ = 0;
     status_ = Connecting;
@@ -37,12 +55,12 @@ void ZTXThread::run() {
     if (result < 0) {
         error_ = result;
         status_ = Ended;
-        shared_.connectDone.release();
+        shared_.connecting.store(false, std::memory_order_release);
         return;
     }
     status_ = Running;
     lastTick_ = shared_.secondsCounter;
-    shared_.connectDone.release();
+    shared_.connecting.store(false, std::memory_order_release);
 
     while (shared_.pendingCommand != QuitCommand) {
         takeCommand();

@@ -4,10 +4,9 @@
 
 #include "engine/StreamDecoder.h"
 
-#include <QThread>
-
 #include <atomic>
 #include <cstdint>
+#include <thread>
 
 namespace kavrin {
 
@@ -44,7 +43,10 @@ enum RecorderError : int32_t {
 // hands start and stop to the target, decodes the channel's packets one at a time into the
 // staging buffer and sends the periodic and module requests. It ends on the quit command or
 // on the first fault, with the fault's code in error().
-class ZTXThread : public QThread {
+//
+// A std::thread rather than a QThread: the end of the thread is then a join the thread
+// sanitizer sees, where QThread::wait hands over through Qt's uninstrumented wait condition.
+class ZTXThread {
 public:
     enum Status : int32_t {
         Ended = 0, // by an error
@@ -57,14 +59,21 @@ public:
 
     ZTXThread(TargetChannel& channel, ChannelReader& reader, StreamDecoder& decoder,
               RecorderShared& shared, const RequestPeriods& periods);
+    // Waits for a started thread to end: tell it to quit first.
+    ~ZTXThread();
+    ZTXThread(const ZTXThread&) = delete;
+    ZTXThread& operator=(const ZTXThread&) = delete;
+
+    void start();
+    // Blocks until the thread has ended; what it wrote is then visible to the caller.
+    void wait();
+    bool isFinished() const { return finished_.load(std::memory_order_acquire); }
 
     int32_t status() const { return status_; }
     int32_t error() const { return error_; }
 
-protected:
-    void run() override;
-
 private:
+    void run();
     void takeCommand();
     void sendPeriodicRequests();
     void sendModuleRequest();
@@ -84,6 +93,8 @@ private:
     std::atomic<int32_t> error_{0};
     int32_t lastTick_ = 0;
     uint32_t moduleIndex_ = 0;
+    std::atomic<bool> finished_{false};
+    std::thread thread_;
 };
 
 } // namespace kavrin
