@@ -1,5 +1,7 @@
 #pragma once
 
+#include "files/ThreadHandOver.h"
+
 #include <QThread>
 
 #include <memory>
@@ -22,13 +24,14 @@ public:
 
 private:
     LoadSession& session_;
+    ThreadHandOver end_;
     QThread thread_;
     std::unique_ptr<FileLoadWorker> worker_;
 };
 
 // The four connections between the GUI side and the worker: queued when the worker runs on
 // the loader thread; direct when a headless owner runs each pass inside the call that starts
-// it.
+// it. Each hands over through a ThreadHandOver, so the sanitizer sees the order the queue keeps.
 void connectLoader(LoadController& controller, FileLoadWorker& worker,
                    Qt::ConnectionType type = Qt::QueuedConnection);
 
