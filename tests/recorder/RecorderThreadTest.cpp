@@ -6,6 +6,8 @@
 #include "files/DataFileHeader.h"
 #include "recorder/RecorderMessages.h"
 
+#include <memory>
+
 using namespace kavrin;
 using namespace kavrin::test;
 
@@ -226,4 +228,16 @@ TEST(RecorderThread, QuitStillDecodesThePacketsOfTheLastRead) {
     const QByteArray stream = harness.stream();
     EXPECT_EQ(harness.recordingFile(), stream);
     EXPECT_EQ(DecodedStream(stream).records, harness.engine.nextIndex);
+}
+
+TEST(RecorderThread, DestroyingTheRecorderWhileRecordingEndsItsThread) {
+    // The window closes during a recording: the recorder tells its thread to quit and joins it
+    // before the channel, the stream and the decoder it uses go away.
+    SimScenario scenario(QStringLiteral("[Target]\nEventRate=100000\n"));
+    auto harness = std::make_unique<RecorderHarness>();
+    harness->prepare();
+    ASSERT_TRUE(harness->start());
+    ASSERT_TRUE(eventually([&] { return harness->recorder.bytesReceived() > 0; },
+                           [&] { harness->drain(); }));
+    harness.reset();
 }
