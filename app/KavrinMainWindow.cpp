@@ -335,6 +335,7 @@ void KavrinMainWindow::startLoader() {
             SLOT(OnLoadingFinished(uint, uint, bool)), Qt::QueuedConnection);
 
     connect(controller_, &LoadController::TriggerLoad, this, &KavrinMainWindow::TriggerLoad);
+    connect(controller_, &LoadController::TriggerLoad, timeline_, &TimelineState::passStarted);
     connect(controller_, &LoadController::logInfo, this,
             [this](const QString& text) { log_.message(text); });
     connect(controller_, &LoadController::propertiesRead, this, &KavrinMainWindow::showProperties);
