@@ -81,6 +81,9 @@ KavrinMainWindow::KavrinMainWindow(StartupOptions options, UserPrompts userPromp
     backgroundTimer_ = new QTimer(this);
     connect(backgroundTimer_, &QTimer::timeout, this, &KavrinMainWindow::OnBGTimer);
     backgroundTimer_->start(500);
+    // The first tick (the command-line file, above all) comes as soon as the event loop runs,
+    // not after a period of waiting.
+    QTimer::singleShot(0, this, &KavrinMainWindow::OnBGTimer);
     sysDescTimer_ = new QTimer(this);
     connect(sysDescTimer_, &QTimer::timeout, this, &KavrinMainWindow::OnSysDescTimer);
     sysDescTimer_->start(1000);
