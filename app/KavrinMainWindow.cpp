@@ -282,7 +282,7 @@ void KavrinMainWindow::createCentralLayout() {
 
 void KavrinMainWindow::wireViews() {
     QItemSelectionModel* eventSelection = eventView_->selectionModel();
-    connect(eventView_, &QTreeView::doubleClicked, timeline_, &TimelineState::resetCursor);
+    connect(eventView_, &QAbstractItemView::doubleClicked, timeline_, &TimelineState::resetCursor);
     connect(eventSelection, &QItemSelectionModel::currentChanged, timeView_,
             &TimeView::OnSelectionChange);
     connect(eventSelection, &QItemSelectionModel::currentChanged, taskView_, &TaskView::selectTask);
