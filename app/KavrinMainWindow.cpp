@@ -81,6 +81,9 @@ KavrinMainWindow::KavrinMainWindow(StartupOptions options, UserPrompts userPromp
     backgroundTimer_ = new QTimer(this);
     connect(backgroundTimer_, &QTimer::timeout, this, &KavrinMainWindow::OnBGTimer);
     backgroundTimer_->start(500);
+    // The first tick (the command-line file, above all) comes as soon as the event loop runs,
+    // not after a period of waiting.
+    QTimer::singleShot(0, this, &KavrinMainWindow::OnBGTimer);
     sysDescTimer_ = new QTimer(this);
     connect(sysDescTimer_, &QTimer::timeout, this, &KavrinMainWindow::OnSysDescTimer);
     sysDescTimer_->start(1000);
@@ -279,7 +282,7 @@ void KavrinMainWindow::createCentralLayout() {
 
 void KavrinMainWindow::wireViews() {
     QItemSelectionModel* eventSelection = eventView_->selectionModel();
-    connect(eventView_, &QTreeView::doubleClicked, timeline_, &TimelineState::resetCursor);
+    connect(eventView_, &QAbstractItemView::doubleClicked, timeline_, &TimelineState::resetCursor);
     connect(eventSelection, &QItemSelectionModel::currentChanged, timeView_,
             &TimeView::OnSelectionChange);
     connect(eventSelection, &QItemSelectionModel::currentChanged, taskView_, &TaskView::selectTask);
@@ -335,6 +338,7 @@ void KavrinMainWindow::startLoader() {
             SLOT(OnLoadingFinished(uint, uint, bool)), Qt::QueuedConnection);
 
     connect(controller_, &LoadController::TriggerLoad, this, &KavrinMainWindow::TriggerLoad);
+    connect(controller_, &LoadController::TriggerLoad, timeline_, &TimelineState::passStarted);
     connect(controller_, &LoadController::logInfo, this,
             [this](const QString& text) { log_.message(text); });
     connect(controller_, &LoadController::propertiesRead, this, &KavrinMainWindow::showProperties);

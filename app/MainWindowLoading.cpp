@@ -152,7 +152,7 @@ void KavrinMainWindow::passFinished(LoadController::Pass pass, uint first, uint 
         return;
     }
     eventModel_->rowsAppended(); // the list takes the pass's rows at once
-    timeline_->reset();
+    timeline_->passEnded();      // the index is built once, at the next look
     if (pass == LoadController::Pass::Move) {
         endPasses();
         showOverviewTarget();
@@ -228,6 +228,7 @@ void KavrinMainWindow::dropNoRecording() {
     dataFile_.close();
     properties_.clear();
     showProperties();
+    timeline_->passEnded();
     endPasses();
     reportNoRecording(path, controller_->streamStop());
 }

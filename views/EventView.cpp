@@ -2,6 +2,7 @@
 
 #include "presentation/models/EventModel.h"
 
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QStyle>
 
@@ -9,20 +10,31 @@
 
 namespace kavrin {
 
-EventView::EventView(QWidget* parent) : QTreeView(parent) {
-    setUniformRowHeights(true);
+EventView::EventView(QWidget* parent) : QTableView(parent) {
     setSortingEnabled(false);
-    setAllColumnsShowFocus(true);
-    setRootIsDecorated(false);
+    setSelectionBehavior(SelectRows);
+    setSelectionMode(SingleSelection);
+    setShowGrid(false);
+    setWordWrap(false);
+    setTabKeyNavigation(false);
+    setCornerButtonEnabled(false);
+    setHorizontalScrollMode(ScrollPerPixel);
     QFont courier(QStringLiteral("Courier"));
     courier.setStyleHint(QFont::Monospace);
     setFont(courier);
+    QHeaderView* rows = verticalHeader();
+    rows->hide();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setMinimumSectionSize(1);
+    rows->setDefaultSectionSize(EventModel::RowHeight);
+    horizontalHeader()->setStretchLastSection(true);
+    horizontalHeader()->setHighlightSections(false);
 }
 
 // The widths are those of the original small Courier face; the numbers and times must not be
 // cut off where the system's fixed-width face is wider.
 void EventView::setModel(QAbstractItemModel* model) {
-    QTreeView::setModel(model);
+    QTableView::setModel(model);
     const QFontMetrics metrics(font());
     const int padding = 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 8;
     const std::array<int, EventColumnCount> fitted{
@@ -40,7 +52,7 @@ void EventView::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    QTreeView::keyPressEvent(event);
+    QTableView::keyPressEvent(event);
 }
 
 void EventView::keyReleaseEvent(QKeyEvent* event) {
@@ -48,7 +60,13 @@ void EventView::keyReleaseEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    QTreeView::keyReleaseEvent(event);
+    QTableView::keyReleaseEvent(event);
+}
+
+QModelIndex EventView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    if (action == MoveHome || action == MoveEnd)
+        modifiers |= Qt::ControlModifier; // a table's Home and End stay in the row
+    return QTableView::moveCursor(action, modifiers);
 }
 
 } // namespace kavrin

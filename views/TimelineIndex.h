@@ -1,6 +1,7 @@
 #pragma once
 
 #include "presentation/TimeBase.h"
+#include "views/LargePageAllocator.h"
 
 #include <array>
 #include <cstddef>
@@ -79,9 +80,9 @@ private:
     Slot slotFor(uint32_t contextId);
     void resolveReadyEnds(ReadyList& list);
 
-    std::vector<uint64_t> times_;
-    std::vector<EventNode*> nodes_;
-    std::vector<Entry> entries_;
+    LargePageVector<uint64_t> times_;
+    LargePageVector<EventNode*> nodes_;
+    LargePageVector<Entry> entries_;
     std::vector<uint32_t> apiCalls_;
     std::vector<uint32_t> messages_;
     std::vector<ReadyList> readyBySlot_;

@@ -15,7 +15,8 @@ TimelineState::TimelineState(RecordingEngine& engine, Presentation& presentation
 }
 
 const TimelineIndex& TimelineState::index() {
-    index_.sync(engine_.store, presentation_.timeBase);
+    if (!passRunning_)
+        index_.sync(engine_.store, presentation_.timeBase);
     return index_;
 }
 
@@ -28,15 +29,25 @@ void TimelineState::reset() {
     emit changed();
 }
 
+void TimelineState::passStarted() {
+    passRunning_ = true;
+    reset();
+}
+
+void TimelineState::passEnded() {
+    passRunning_ = false;
+    reset();
+}
+
 const EventNode* TimelineState::selectedNode() const {
-    if (selectedRow_ < 0 || uint32_t(selectedRow_) >= engine_.store.rowCount())
+    if (passRunning_ || selectedRow_ < 0 || uint32_t(selectedRow_) >= engine_.store.rowCount())
         return nullptr;
     return engine_.store.nodeAt(uint32_t(selectedRow_));
 }
 
 std::optional<LoadedTicks> TimelineState::loadedTicks() const {
     const EventStore& store = engine_.store;
-    if (!store.first() || !store.last())
+    if (passRunning_ || !store.first() || !store.last())
         return std::nullopt;
     return LoadedTicks{store.first()->record.timestamp, store.last()->record.timestamp};
 }
@@ -50,6 +61,8 @@ std::optional<uint64_t> TimelineState::recordingNs() const {
 }
 
 std::optional<uint64_t> TimelineState::cursorTimeNs() const {
+    if (passRunning_)
+        return std::nullopt;
     const EventNode* node = selectedNode();
     if (!node)
         node = engine_.store.last();

@@ -49,7 +49,7 @@ public:
     std::optional<uint64_t> cursorTimeNs() const;
     // The window shown, when there are events.
     std::optional<ViewWindow> viewWindow() const;
-    // The index over the stored events, brought up to date.
+    // The index over the stored events, brought up to date (empty while a file pass runs).
     const TimelineIndex& index();
 
     // The timeline's contents width (its resize) and label column; the window follows.
@@ -85,6 +85,11 @@ public:
 
     // Loading or resetting data: forget the index and the selection.
     void reset();
+    // A file pass runs: the views show no events until it ends, so that the index is built
+    // once over the pass's events instead of being extended chunk by chunk by paints (and
+    // never names nodes a window step drops). Both forget the index and the selection.
+    void passStarted();
+    void passEnded();
 
 signals:
     // The shown window, zoom, cursor or selection changed.
@@ -111,6 +116,7 @@ private:
     int contentsWidth_ = 0;
     int selectedRow_ = -1;
     int internalRow_ = -1; // a selection made by scrolling, not to be recentred
+    bool passRunning_ = false;
 };
 
 } // namespace kavrin

@@ -97,7 +97,7 @@ QVariant EventModel::data(const QModelIndex& index, int role) const {
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(columnAlignment(column));
     case Qt::SizeHintRole:
-        return QSize(-1, 16);
+        return QSize(-1, RowHeight);
     default:
         return {};
     }

@@ -19,6 +19,7 @@ class EventModel : public QAbstractItemModel {
     Q_OBJECT
 public:
     static constexpr std::array<int, EventColumnCount> ColumnWidths{55, 120, 100, 165, 180};
+    static constexpr int RowHeight = 16;
 
     EventModel(RecordingEngine& engine, const Presentation& presentation,
                QObject* parent = nullptr);

@@ -69,6 +69,7 @@ private slots:
     void viewsFollowAChangeMadeInTheTimeline();
     void echoesOfTheListAndTheScrollBarDoNotComeBack();
     void resetForgetsTheSelectionAndTheIndex();
+    void aFilePassShowsNoEventsAndIndexesThemOnceItEnds();
 };
 
 void TimelineStateTest::eachChangeNotifiesOnceAndEveryViewRepaints() {
@@ -171,6 +172,45 @@ void TimelineStateTest::resetForgetsTheSelectionAndTheIndex() {
     QCOMPARE(o.state.scrollOffset(), int64_t(0));
     // Without a selection the cursor is the last event.
     QCOMPARE(o.state.cursorTimeNs(), std::optional<uint64_t>(1300));
+}
+
+void TimelineStateTest::aFilePassShowsNoEventsAndIndexesThemOnceItEnds() {
+    Observers o;
+    o.state.scrollBy(100);
+    QSignalSpy cleared(&o.state, &TimelineState::cleared);
+    QSignalSpy changed(&o.state, &TimelineState::changed);
+    o.state.passStarted();
+    QCOMPARE(cleared.count(), 1);
+    QCOMPARE(changed.count(), 1);
+    // The store keeps its events (a window step drops some of them) but the views see none,
+    // and no look at the index extends it.
+    QVERIFY(o.fixture.engine().store.total() > 0);
+    QVERIFY(!o.state.cursorTimeNs() && !o.state.loadedTicks() && !o.state.viewWindow());
+    QVERIFY(!o.state.selectedNode());
+    QVERIFY(o.state.index().empty());
+    o.time.grab();
+    o.load.grab();
+    o.strip.grab();
+    QVERIFY(o.state.index().empty());
+    QCOMPARE(o.scrollBar.maximum(), 0);
+    // Moves asked for during the pass change nothing.
+    QSignalSpy selections(&o.state, &TimelineState::selectRow);
+    o.state.scrollBy(400);
+    o.state.showTime(1000);
+    o.state.dragCursorLine(50);
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(selections.count(), 0);
+
+    o.state.passEnded();
+    QCOMPARE(cleared.count(), 2);
+    QCOMPARE(o.state.cursorTimeNs(), std::optional<uint64_t>(1300));
+    const TimelineIndex& index = o.state.index();
+    QCOMPARE(index.size(), size_t(o.fixture.engine().store.total()));
+    // Beta was made ready at 700 ns and ran at 800 ns.
+    const std::vector<ReadySpan>& ready = index.readySpans(index.findSlot(test::Beta));
+    QCOMPARE(ready.size(), size_t(1));
+    QCOMPARE(ready[0].startNs, 700ull);
+    QCOMPARE(ready[0].endNs, 800ull);
 }
 
 } // namespace kavrin

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "engine/PoolBlock.h"
+
+#include <cstddef>
+#include <cstdlib>
+#include <memory>
+#include <new>
+#include <vector>
+
+namespace kavrin {
+
+// For the timeline index's arrays over a million events: blocks of a large page and more
+// come in large pages, so that filling them costs a few page faults instead of thousands.
+template <class T> struct LargePageAllocator {
+    using value_type = T;
+
+    LargePageAllocator() = default;
+    template <class U> LargePageAllocator(const LargePageAllocator<U>&) noexcept {}
+
+    T* allocate(size_t count) {
+        if (!large(count))
+            return std::allocator<T>().allocate(count);
+        PoolBlock block = allocateLargePageBlock(count * sizeof(T));
+        if (!block)
+            throw std::bad_alloc();
+        return reinterpret_cast<T*>(block.release());
+    }
+    void deallocate(T* items, size_t count) noexcept {
+        if (large(count))
+            std::free(items);
+        else
+            std::allocator<T>().deallocate(items, count);
+    }
+
+    friend bool operator==(const LargePageAllocator&, const LargePageAllocator&) = default;
+
+private:
+    static bool large(size_t count) { return count * sizeof(T) >= LargePageSize; }
+};
+
+template <class T> using LargePageVector = std::vector<T, LargePageAllocator<T>>;
+
+} // namespace kavrin
