@@ -174,9 +174,12 @@ void ContextTracker::interpret(EventRecord& record, PassKind pass) {
         resourceNames[record.param2] = record.text ? record.text : "";
         break;
     case LogOutputEvent: {
-        // The analysis pass keeps no record and borrows its blocks: there is nothing to show.
-        if (pass == PassKind::Analysis)
+        // The analysis pass keeps no record and borrows its blocks: nothing to show, only the
+        // level for the overview.
+        if (pass == PassKind::Analysis) {
+            record.param2 = logOutputOptions(record.payload, record.payloadSize);
             break;
+        }
         // The staged block stays where it is; the caller frees the formatted one.
         const FormattedLog log = formatLogOutput(record.payload, record.payloadSize);
         record.payload = reinterpret_cast<uint8_t*>(log.text);

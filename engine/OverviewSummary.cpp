@@ -144,13 +144,11 @@ void OverviewSummary::take(const EventRecord& record) {
     nextIndex_ = record.index + 1;
 }
 
-// A context the cache does not hold yet: from the map, or a new slot.
-void OverviewSummary::setRunning(uint32_t contextId) {
+// From the map, or a new slot.
+void OverviewSummary::cacheRun(uint32_t contextId) {
     CachedRun& cached = runCache_[cacheSlot(contextId)];
-    if (cached.times == nullptr || cached.contextId != contextId) {
-        const size_t slot = slotOf(contextId);
-        cached = {contextId, slot == NoSlot ? unkeptTimes_.data() : runTime_[slot].data(), slot};
-    }
+    const size_t slot = slotOf(contextId);
+    cached = {contextId, slot == NoSlot ? unkeptTimes_.data() : runTime_[slot].data(), slot};
     runningId_ = contextId;
     runningTimes_ = cached.times;
     runningSlot_ = cached.slot;

@@ -50,23 +50,32 @@ public:
     // Takes in an event after the tracker interpreted it. Events at an index the summary has
     // passed already (a window reloaded over them) are ignored.
     void add(const EventRecord& record) {
+        if (record.index < nextIndex_)
+            return;
+        countEvent(record);
+        followSwitch(record);
+    }
+    // The per-event part of add(), for a caller that calls followSwitch() itself when the
+    // event switched contexts. Indexes must not step back.
+    void countEvent(const EventRecord& record) {
         // Most events follow the one before in the same bin: counted here, the rest in take().
         // A bin's event count comes from the first indexes, so this path looks only at what
         // needs the event itself.
         const uint64_t t = record.timestamp;
-        if (record.index != nextIndex_ || t < lastTime_ || t >= currentBinEnd_ ||
-            record.id == OverflowEvent) {
+        // One comparison for both a time before the last event's and one past the bin.
+        if (t - lastTime_ >= currentBinEnd_ - lastTime_ || record.index != nextIndex_ ||
+            record.id == OverflowEvent || record.id == LogOutputEvent) {
             take(record);
             return;
         }
         lastTime_ = t;
         nextIndex_ = record.index + 1;
-        OverviewBin& bin = bins_[currentBin_];
-        bin.apiCalls += record.id >= FirstCallId ? 1 : 0;
-        if (record.id == LogOutputEvent)
-            countMessage(bin, record);
+        bins_[currentBin_].apiCalls += record.id >= FirstCallId ? 1 : 0;
+    }
+    // The event just counted left another context running than before it.
+    void followSwitch(const EventRecord& record) {
         if (record.contextAfter != runningId_)
-            switchTo(record.contextAfter, t);
+            switchTo(record.contextAfter, lastTime_);
     }
     void clear();
     // Fewer bins make each input cheap for the fuzzers; clears the summary.
@@ -135,7 +144,18 @@ private:
         closeRun(at);
         setRunning(contextId);
     }
-    void setRunning(uint32_t contextId);
+    void setRunning(uint32_t contextId) {
+        const CachedRun& cached = runCache_[cacheSlot(contextId)];
+        if (cached.times == nullptr || cached.contextId != contextId) {
+            cacheRun(contextId);
+            return;
+        }
+        runningId_ = contextId;
+        runningTimes_ = cached.times;
+        runningSlot_ = cached.slot;
+    }
+    // A context the cache does not hold yet becomes the running one.
+    void cacheRun(uint32_t contextId);
     // The time of the running context not yet added to a bin, if `slot` is its and the range
     // holds the current bin.
     uint64_t openRun(size_t slot, OverviewRange range) const;

@@ -1,7 +1,5 @@
 #include "engine/RecordingEngine.h"
 
-#include "engine/LogFormatter.h"
-
 #include <algorithm>
 #include <memory>
 
@@ -201,15 +199,16 @@ void RecordingEngine::analyse(uint32_t first, uint32_t last) {
         lastRecordTime = record.timestamp;
         if (record.id != SyncEvent) {
             tracker.interpret(record, PassKind::Analysis);
-            if (keepOverview) {
-                // The analysis pass formats no log text: the overview reads the level alone.
-                if (record.id == LogOutputEvent)
-                    record.param2 = logOutputOptions(record.payload, record.payloadSize);
-                overview.add(record);
-            }
+            if (keepOverview)
+                overview.countEvent(record);
             statistics.closeIntervalIfDue(record, tracker);
             lastTimestamp = record.timestamp;
-            tracker.accountSwitch(record, PassKind::Analysis);
+            // Most events switch nothing: the summary follows a switch in the tracker's branch.
+            if (record.contextBefore != record.contextAfter) {
+                tracker.accountSwitch(record, PassKind::Analysis);
+                if (keepOverview)
+                    overview.followSwitch(record);
+            }
             if (record.id == IsrEnterEvent && record.context != IdleContext)
                 tracker.contexts[record.context].priority = InterruptPriority;
         }
