@@ -48,6 +48,7 @@ public:
     }
     // Producer: visits the staged records not yet taken, newest first (rebasing timestamps).
     template <class F> void forEachPendingNewestFirst(F&& visit) {
+        std::lock_guard guard(lock_); // a concurrent consumer may be copying one of them
         const uint32_t count = countOf(state_.load(std::memory_order_relaxed));
         for (uint32_t k = count; k > firstPending(); --k)
             visit(slot(k - 1));
@@ -56,14 +57,15 @@ public:
     // Consumer: copies the record with that index; -1 when it is not staged. Its text and
     // payload are borrowed: valid until consumed() passes its index.
     int copyOut(uint32_t index, EventRecord& out) const {
-        const uint64_t state = state_.load(std::memory_order_acquire);
-        const uint32_t base = baseOf(state);
-        if (index < base || index - base >= countOf(state))
-            return -1;
-        // The slot is not reused before the consumer declares it consumed.
-        out = slot(index - base);
-        return 0;
+        if (concurrent_) {
+            std::lock_guard guard(lock_);
+            return copyOutUnlocked(index, out);
+        }
+        return copyOutUnlocked(index, out);
     }
+    // The producer decodes on another thread while the consumer copies records out (a live
+    // recording): a pending record may then be rewritten, so copies take the lock.
+    void setConcurrent(bool concurrent) { concurrent_ = concurrent; }
     // Consumer: the record with that index has been processed.
     void consumed(uint32_t index);
 
@@ -81,6 +83,15 @@ public:
 
 private:
     static constexpr size_t BlockCount = Capacity / GrowthStep;
+    int copyOutUnlocked(uint32_t index, EventRecord& out) const {
+        const uint64_t state = state_.load(std::memory_order_acquire);
+        const uint32_t base = baseOf(state);
+        if (index < base || index - base >= countOf(state))
+            return -1;
+        // The slot is not reused before the consumer declares it consumed.
+        out = slot(index - base);
+        return 0;
+    }
     static uint32_t baseOf(uint64_t state) { return uint32_t(state >> 32); }
     static uint32_t countOf(uint64_t state) { return uint32_t(state); }
     static uint64_t stateOf(uint32_t base, uint32_t count) { return uint64_t(base) << 32 | count; }
@@ -99,7 +110,8 @@ private:
     // Frees the blocks from `keptBlocks` on; the buffer starts again empty.
     void freeBlocksFrom(size_t keptBlocks);
 
-    std::mutex lock_; // the staging lock: around growth
+    mutable std::mutex lock_; // the staging lock: around growth, rebases and concurrent copies
+    bool concurrent_ = false;
     std::array<EventRecord*, BlockCount> records_{};
     BlockArena blocks_;
     uint32_t capacity_ = 0;

@@ -24,6 +24,7 @@ inline constexpr uint32_t MaxEndCount = 10;
 class StreamDecoder {
 public:
     explicit StreamDecoder(StagingBuffer& staging) : staging_(staging) {}
+    StagingBuffer& staging() { return staging_; }
 
     // Decodes up to maxRecords packets; see DecodeResult for what a non-positive result means.
     template <ByteSource S> int32_t decodePackets(S& source, uint32_t maxRecords);

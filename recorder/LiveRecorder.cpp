@@ -23,6 +23,7 @@ LiveRecorder::~LiveRecorder() {
     shared_.pendingCommand = QuitCommand;
     channel_.cancelWaits();
     thread_->wait();
+    decoder_.staging().setConcurrent(false);
 }
 
 void LiveRecorder::reset() {
@@ -72,6 +73,7 @@ void LiveRecorder::startThread(const RequestPeriods& periods) {
         return;
     channel_.allowWaits();
     shared_.connecting = true;
+    decoder_.staging().setConcurrent(true); // the thread decodes while the window processes
     thread_ = std::make_unique<ZTXThread>(channel_, reader_, decoder_, shared_, periods);
     thread_->start();
 }
@@ -93,6 +95,7 @@ void LiveRecorder::waitAndDeleteThread() {
         return;
     thread_->wait();
     thread_.reset();
+    decoder_.staging().setConcurrent(false);
 }
 
 bool LiveRecorder::sendRecorderCommand(RecorderCommand command) {
