@@ -31,6 +31,7 @@ struct WindowSettings {
     std::array<QList<int>, SplitterRowCount> paneWidths{QList<int>{640, 400}, QList<int>{1040},
                                                         QList<int>{1040}, QList<int>{720, 320},
                                                         QList<int>{1040}};
+    bool operator==(const WindowSettings&) const = default;
 };
 
 struct EventListSettings {
@@ -44,6 +45,7 @@ struct EventListSettings {
     bool autoScroll = true;
     bool displaySystemTime = false;
     int cursorPosition = 2;
+    bool operator==(const EventListSettings&) const = default;
 };
 
 // The ranges the Preferences dialog offers.
@@ -75,6 +77,7 @@ struct AppSettings {
     EventListSettings events;
     QStringList recentFiles; // newest first
     Preferences preferences;
+    bool operator==(const AppSettings&) const = default;
 };
 
 inline constexpr char SettingsOrganisation[] = "Norvan";

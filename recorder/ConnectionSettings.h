@@ -17,6 +17,7 @@ struct ConnectionSettings {
     QString device = QStringLiteral("Cortex-M3");
     QString searchRange;
     QString searchAddress;
+    bool operator==(const ConnectionSettings&) const = default;
 };
 
 } // namespace kavrin

@@ -20,6 +20,7 @@ void listTasks() {
 }
 const kavrin_system_t System = {1'000'000, 1'000'000, 0x20000000, 2, describeSystem, listTasks};
 const kavrin_module_t Module = {"M=FuzzModule", 128};
+constexpr uint32_t DrainPiece = 4096;
 
 // A firmware step chosen by a byte with the high bit clear.
 void firmwareStep(uint8_t step) {
@@ -64,7 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // A byte with the high bit set is a command byte (its low bits are the command, 0x80 and
     // the next byte a module request); others are firmware steps.
-    std::vector<uint8_t> stream;
+    static std::vector<uint8_t> stream; // keeps its capacity from input to input
+    stream.clear();
     for (size_t i = 0; i < size; ++i) {
         if (data[i] & 0x80) {
             const uint8_t command = data[i] == 0x80 ? 0x80 : uint8_t(data[i] & 0x7F);
@@ -75,19 +77,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         } else {
             firmwareStep(data[i]);
         }
-        if (i % 64 == 63) {
-            const std::vector<uint8_t> piece = host.drain();
-            stream.insert(stream.end(), piece.begin(), piece.end());
-        }
+        if (i % 64 == 63)
+            host.drainInto(stream, DrainPiece);
     }
-    const std::vector<uint8_t> rest = host.drain();
-    stream.insert(stream.end(), rest.begin(), rest.end());
+    host.drainInto(stream, DrainPiece);
 
-    StagingBuffer staging;
-    StreamDecoder decoder(staging);
+    // One decoder for every input, its records consumed as they come, as the window does:
+    // a fresh staging block per input spent most of the time mapping and zeroing memory.
+    static StagingBuffer staging;
+    static StreamDecoder decoder(staging);
+    decoder.reset();
     MemorySource source(stream.data(), stream.size());
     int32_t result;
     while ((result = decoder.decodePackets(source, 1000)) > 0 || result == DecodeUnsynchronised) {
+        if (staging.count() != 0)
+            staging.consumed(staging.base() + staging.count() - 1);
     }
     if (result == DecodeInvalidPacket || result == DecodeIncompletePacket)
         std::abort();

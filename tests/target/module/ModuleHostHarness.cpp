@@ -1,5 +1,7 @@
 #include "ModuleHostHarness.h"
 
+#include <algorithm>
+
 #include <cstring>
 #include <string>
 
@@ -48,11 +50,19 @@ ModuleHost::ModuleHost() {
 
 std::vector<uint8_t> ModuleHost::drain(uint32_t piece) {
     std::vector<uint8_t> bytes;
-    std::vector<uint8_t> block(piece);
-    int32_t count;
-    while ((count = terminal.read(uint32_t(channel), block.data(), piece)) > 0)
-        bytes.insert(bytes.end(), block.begin(), block.begin() + count);
+    drainInto(bytes, piece);
     return bytes;
+}
+
+void ModuleHost::drainInto(std::vector<uint8_t>& bytes, uint32_t piece) {
+    for (;;) {
+        const size_t used = bytes.size();
+        bytes.resize(used + piece);
+        const int32_t count = terminal.read(uint32_t(channel), bytes.data() + used, piece);
+        bytes.resize(used + size_t(std::max(count, 0)));
+        if (count <= 0)
+            return;
+    }
 }
 
 void ModuleHost::command(std::initializer_list<uint8_t> bytes) {

@@ -39,6 +39,8 @@ public:
 
     // Everything waiting in the channel, read `piece` bytes at a time.
     std::vector<uint8_t> drain(uint32_t piece = 32768);
+    // The same, appended to `bytes`.
+    void drainInto(std::vector<uint8_t>& bytes, uint32_t piece);
     // Command bytes into the down-channel, then kavrin_poll().
     void command(std::initializer_list<uint8_t> bytes);
 };
