@@ -50,7 +50,8 @@ public:
     template <class F> void forEachPendingNewestFirst(F&& visit) {
         std::lock_guard guard(lock_); // a concurrent consumer may be copying one of them
         const uint32_t count = countOf(state_.load(std::memory_order_relaxed));
-        for (uint32_t k = count; k > firstPending(); --k)
+        const uint32_t first = firstPending(); // rewriting a record taken meanwhile is harmless
+        for (uint32_t k = count; k > first; --k)
             visit(slot(k - 1));
     }
 

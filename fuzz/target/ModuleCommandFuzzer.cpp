@@ -89,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     decoder.reset();
     MemorySource source(stream.data(), stream.size());
     int32_t result;
-    while ((result = decoder.decodePackets(source, 1000)) > 0 || result == DecodeUnsynchronised) {
+    while ((result = decoder.decodePackets(source, 100)) > 0 || result == DecodeUnsynchronised) {
         if (staging.count() != 0)
             staging.consumed(staging.base() + staging.count() - 1);
     }
