@@ -178,6 +178,7 @@ void ContextTracker::interpret(EventRecord& record, PassKind pass) {
         // level for the overview.
         if (pass == PassKind::Analysis) {
             record.param2 = logOutputOptions(record.payload, record.payloadSize);
+            ++activity.messages[messageLevel(record.param2)];
             break;
         }
         // The staged block stays where it is; the caller frees the formatted one.
@@ -185,6 +186,7 @@ void ContextTracker::interpret(EventRecord& record, PassKind pass) {
         record.payload = reinterpret_cast<uint8_t*>(log.text);
         record.payloadSize = log.text ? log.length + 1 : 0;
         record.param2 = log.options;
+        ++activity.messages[messageLevel(record.param2)];
         break;
     }
     case ModuleInformationEvent:
@@ -194,6 +196,7 @@ void ContextTracker::interpret(EventRecord& record, PassKind pass) {
         }
         break;
     default:
+        activity.apiCalls += record.id >= FirstCallId ? 1 : 0;
         break;
     }
 }
@@ -364,6 +367,7 @@ void ContextTracker::reset() {
     userMeasurements.clear();
     resourceNames.clear();
     counters = {};
+    activity = {};
     current = IdleContext;
     isrNesting = 0;
     readyFromIsr = false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/ActivityTotals.h"
 #include "engine/ContextTables.h"
 #include "engine/EventRecord.h"
 
@@ -92,6 +93,7 @@ public:
     UserMeasurements userMeasurements;
     ResourceNames resourceNames;
     TrackerCounters counters;
+    ActivityTotals activity; // of every pass, never reset by a restart
 
     uint32_t current = IdleContext;
     int32_t isrNesting = 0;

@@ -1,7 +1,6 @@
 #include "engine/OverviewSummary.h"
 
 #include <algorithm>
-#include <numeric>
 
 namespace kavrin {
 
@@ -36,8 +35,8 @@ uint64_t OverviewSummary::runTime(size_t slot, OverviewRange range) const {
 }
 
 uint64_t OverviewSummary::openRun(size_t slot, OverviewRange range) const {
-    const bool open =
-        started_ && slot == runningSlot_ && currentBin_ >= range.first && currentBin_ < range.end;
+    const bool open = started_ && runningTimes_ == runTime_[slot].data() &&
+                      currentBin_ >= range.first && currentBin_ < range.end;
     return open ? lastTime_ - runStart_ : 0;
 }
 
@@ -57,7 +56,7 @@ void OverviewSummary::clear() {
     runCache_.fill({});
     origin_ = 0;
     lastTime_ = 0;
-    binWidth_ = 1;
+    binShift_ = 0;
     started_ = false;
     firstEventIndex_ = 0;
     nextIndex_ = 0;
@@ -65,7 +64,6 @@ void OverviewSummary::clear() {
     skippedInBin_ = 0;
     runningId_ = 0;
     runningTimes_ = nullptr;
-    runningSlot_ = NoSlot;
     runStart_ = 0;
     currentBin_ = 0;
     currentBinEnd_ = 0;
@@ -88,7 +86,7 @@ uint32_t OverviewSummary::usedBins() const {
 uint32_t OverviewSummary::binOf(uint64_t t) const {
     if (t <= origin_)
         return 0;
-    return uint32_t(std::min<uint64_t>((t - origin_) / binWidth_, binCount_ - 1));
+    return uint32_t(std::min<uint64_t>((t - origin_) >> binShift_, binCount_ - 1));
 }
 
 uint32_t OverviewSummary::eventNear(uint64_t t) const {
@@ -144,14 +142,39 @@ void OverviewSummary::take(const EventRecord& record) {
     nextIndex_ = record.index + 1;
 }
 
+void OverviewSummary::takeFed(const EventRecord& record, OverviewCursor& cursor,
+                              const ActivityTotals& totals) {
+    // take() counts the event itself in its own bin.
+    ActivityTotals before = totals;
+    before.apiCalls -= record.id >= FirstCallId ? 1 : 0;
+    if (record.id == LogOutputEvent)
+        --before.messages[messageLevel(record.param2)];
+    settle(cursor, before, cursor.indexesFollow ? record.index : nextIndex_);
+    take(record);
+    cursor = {lastTime_, currentBinEnd_, totals, true};
+}
+
+void OverviewSummary::settle(OverviewCursor& cursor, const ActivityTotals& totals,
+                             uint32_t nextIndex) {
+    if (started_) {
+        OverviewBin& bin = bins_[currentBin_];
+        bin.apiCalls += uint32_t(totals.apiCalls - cursor.counted.apiCalls);
+        for (size_t level = 0; level < OverviewMessageLevels; ++level)
+            bin.messages[level] +=
+                uint32_t(totals.messages[level] - cursor.counted.messages[level]);
+        lastTime_ = cursor.lastTime;
+        nextIndex_ = nextIndex;
+    }
+    cursor.counted = totals;
+}
+
 // From the map, or a new slot.
 void OverviewSummary::cacheRun(uint32_t contextId) {
     CachedRun& cached = runCache_[cacheSlot(contextId)];
     const size_t slot = slotOf(contextId);
-    cached = {contextId, slot == NoSlot ? unkeptTimes_.data() : runTime_[slot].data(), slot};
+    cached = {contextId, slot == NoSlot ? unkeptTimes_.data() : runTime_[slot].data()};
     runningId_ = contextId;
     runningTimes_ = cached.times;
-    runningSlot_ = cached.slot;
 }
 
 void OverviewSummary::advanceTo(uint64_t t) {
@@ -171,48 +194,62 @@ void OverviewSummary::advanceTo(uint64_t t) {
 }
 
 void OverviewSummary::fitTime(uint64_t t) {
+    if (((t - origin_) >> binShift_) < binCount_)
+        return;
     // Bins that cover the whole clock are the widest (at most 2^63 ticks), so the width never
     // overflows; a jump far ahead merges once, however many doublings it needs.
     const uint64_t needed = (t - origin_) / binCount_;
     unsigned shift = 0;
-    while ((binWidth_ << shift) <= needed)
+    while ((binWidth() << shift) <= needed)
         ++shift;
     if (shift != 0)
         mergeGroups(shift);
 }
 
+namespace {
+
+// Group k of 2^shift neighbouring values among the first `used` takes the sum of the group
+// (`add` sums into its first argument); the values after the groups are reset. Pairs, the
+// usual case, take the short loop.
+template <class T, class Add> void mergeValues(T* values, uint32_t used, unsigned shift, Add add) {
+    uint32_t merged = 0;
+    if (shift == 1) {
+        for (uint32_t from = 0; from + 1 < used; from += 2, ++merged) {
+            values[merged] = values[from];
+            add(values[merged], values[from + 1]);
+        }
+        if (used % 2 != 0)
+            values[merged++] = values[used - 1];
+    } else {
+        const uint64_t group = uint64_t(1) << std::min(shift, 32u);
+        for (uint64_t first = 0; first < used; first += group, ++merged) {
+            const uint32_t end = uint32_t(std::min<uint64_t>(first + group, used));
+            values[merged] = values[first];
+            for (uint32_t from = uint32_t(first) + 1; from < end; ++from)
+                add(values[merged], values[from]);
+        }
+    }
+    std::fill(values + merged, values + used, T{});
+}
+
+} // namespace
+
 // Bins after the current one are empty: only the used ones merge.
 void OverviewSummary::mergeGroups(unsigned shift) {
     const uint32_t used = binOf(lastTime_) + 1;
-    const uint64_t group = uint64_t(1) << shift;
-    const uint32_t merged = uint32_t((used + group - 1) >> shift);
-    for (uint32_t k = 0; k < merged; ++k) {
-        const uint32_t first = uint32_t(uint64_t(k) << shift);
-        const uint32_t end = uint32_t(std::min<uint64_t>(first + group, used));
-        OverviewBin sum;
-        for (uint32_t b = first; b < end; ++b) {
-            const OverviewBin& part = bins_[b];
-            if (sum.firstIndex == NoOverviewEvent) {
-                sum.firstIndex = part.firstIndex;
-                sum.firstOffset = part.firstOffset;
-            }
-            sum.events += part.events;
-            sum.apiCalls += part.apiCalls;
-            for (size_t level = 0; level < OverviewMessageLevels; ++level)
-                sum.messages[level] += part.messages[level];
+    mergeValues(bins_.data(), used, shift, [](OverviewBin& sum, const OverviewBin& part) {
+        if (sum.firstIndex == NoOverviewEvent) {
+            sum.firstIndex = part.firstIndex;
+            sum.firstOffset = part.firstOffset;
         }
-        bins_[k] = sum;
-    }
-    std::fill(bins_.begin() + merged, bins_.begin() + used, OverviewBin{});
-    for (std::vector<uint64_t>& times : runTime_) {
-        for (uint32_t k = 0; k < merged; ++k) {
-            const uint32_t first = uint32_t(uint64_t(k) << shift);
-            const uint32_t end = uint32_t(std::min<uint64_t>(first + group, used));
-            times[k] = std::accumulate(times.begin() + first, times.begin() + end, uint64_t(0));
-        }
-        std::fill(times.begin() + merged, times.begin() + used, 0);
-    }
-    binWidth_ <<= shift;
+        sum.events += part.events;
+        sum.apiCalls += part.apiCalls;
+        for (size_t level = 0; level < OverviewMessageLevels; ++level)
+            sum.messages[level] += part.messages[level];
+    });
+    for (std::vector<uint64_t>& times : runTime_)
+        mergeValues(times.data(), used, shift, [](uint64_t& sum, uint64_t part) { sum += part; });
+    binShift_ += shift;
 }
 
 size_t OverviewSummary::slotOf(uint32_t contextId) {

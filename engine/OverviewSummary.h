@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/ActivityTotals.h"
 #include "engine/EventRecord.h"
 
 #include <algorithm>
@@ -14,8 +15,7 @@ namespace kavrin {
 inline constexpr uint32_t OverviewBins = 4096;
 // Contexts past this many share no bins: their time is left out and `contextsCapped` says so.
 inline constexpr uint32_t OverviewContextLimit = 256;
-// Message levels 0 (message), 1 (warning), 2 (error); every other level counts in the last.
-inline constexpr size_t OverviewMessageLevels = 4;
+inline constexpr size_t OverviewMessageLevels = MessageLevels;
 inline constexpr uint32_t NoOverviewEvent = 0xFFFF'FFFFu;
 
 // Summary bins [first, end): a group of neighbouring bins shown as one.
@@ -36,6 +36,15 @@ struct OverviewBin {
     uint32_t firstOffset = 0;              // its stream position
 };
 
+// What the analysis pass keeps of the summary in its own loop: the time reached, the end of the
+// current bin, and the tracker's totals when the summary last counted them into its bin.
+struct OverviewCursor {
+    uint64_t lastTime = 0;
+    uint64_t binEnd = 0; // equal to lastTime: the next event goes to the summary itself
+    ActivityTotals counted;
+    bool indexesFollow = false; // false: the summary's next index is already the right one
+};
+
 // A summary of the whole recording in a fixed number of equal time bins: the run time of every
 // context, the event counts and where each bin begins in the stream. It is fed every interpreted
 // event once, in index order; when the recording outgrows the bins, neighbouring bins merge by
@@ -52,17 +61,8 @@ public:
     void add(const EventRecord& record) {
         if (record.index < nextIndex_)
             return;
-        countEvent(record);
-        followSwitch(record);
-    }
-    // The per-event part of add(), for a caller that calls followSwitch() itself when the
-    // event switched contexts. Indexes must not step back.
-    void countEvent(const EventRecord& record) {
-        // Most events follow the one before in the same bin: counted here, the rest in take().
-        // A bin's event count comes from the first indexes, so this path looks only at what
-        // needs the event itself.
-        const uint64_t t = record.timestamp;
         // One comparison for both a time before the last event's and one past the bin.
+        const uint64_t t = record.timestamp;
         if (t - lastTime_ >= currentBinEnd_ - lastTime_ || record.index != nextIndex_ ||
             record.id == OverflowEvent || record.id == LogOutputEvent) {
             take(record);
@@ -71,27 +71,56 @@ public:
         lastTime_ = t;
         nextIndex_ = record.index + 1;
         bins_[currentBin_].apiCalls += record.id >= FirstCallId ? 1 : 0;
+        followSwitch(record.contextAfter, t);
     }
-    // The event just counted left another context running than before it.
-    void followSwitch(const EventRecord& record) {
-        if (record.contextAfter != runningId_)
-            switchTo(record.contextAfter, lastTime_);
+
+    // The analysis pass feeds every event of a range in index order, after the tracker counted
+    // it in `totals`; an event the pass does not feed (a Sync record) goes to skip(). Most
+    // events stay in the current bin: the cursor then only notes their time. The summary is up
+    // to date after finishFeed().
+    OverviewCursor startFeed(const ActivityTotals& totals) const {
+        // The range's first event goes to the summary itself, which checks its index.
+        return {lastTime_, lastTime_, totals, false};
     }
+    void feed(const EventRecord& record, OverviewCursor& cursor, const ActivityTotals& totals) {
+        const uint64_t t = record.timestamp;
+        if (t - cursor.lastTime >= cursor.binEnd - cursor.lastTime || record.id == OverflowEvent) {
+            takeFed(record, cursor, totals);
+            return;
+        }
+        cursor.lastTime = t;
+    }
+    // The event just fed switched to `contextAfter` (a switch to the running context only
+    // splits its run).
+    void followSwitch(uint32_t contextAfter, const OverviewCursor& cursor) {
+        switchTo(contextAfter, cursor.lastTime);
+    }
+    void skip(uint32_t index, OverviewCursor& cursor, const ActivityTotals& totals) {
+        if (cursor.indexesFollow)
+            settle(cursor, totals, index);
+        cursor.indexesFollow = false;
+        cursor.binEnd = cursor.lastTime;
+    }
+    // `end` is the index after the last event fed or skipped.
+    void finishFeed(OverviewCursor& cursor, const ActivityTotals& totals, uint32_t end) {
+        settle(cursor, totals, cursor.indexesFollow ? end : nextIndex_);
+    }
+
     void clear();
     // Fewer bins make each input cheap for the fuzzers; clears the summary.
     void setBinCount(uint32_t bins);
     uint32_t binCount() const { return binCount_; }
 
     bool hasEvents() const { return started_; }
-    uint64_t origin() const { return origin_; }     // timestamp of the first event
-    uint64_t lastTime() const { return lastTime_; } // timestamp of the last event
-    uint64_t binWidth() const { return binWidth_; } // in ticks
+    uint64_t origin() const { return origin_; }                    // timestamp of the first event
+    uint64_t lastTime() const { return lastTime_; }                // timestamp of the last event
+    uint64_t binWidth() const { return uint64_t(1) << binShift_; } // in ticks
     // Bins from the first to the one holding the last event (0 without events).
     uint32_t usedBins() const;
     // Saturated at the end of the clock: the last bins may reach past 2^64 ticks.
     uint64_t binStart(uint32_t bin) const {
         const uint64_t room = ~uint64_t(0) - origin_;
-        return bin > room / binWidth_ ? ~uint64_t(0) : origin_ + uint64_t(bin) * binWidth_;
+        return bin > room >> binShift_ ? ~uint64_t(0) : origin_ + (uint64_t(bin) << binShift_);
     }
     // The bin holding timestamp `t` (clamped to the used bins).
     uint32_t binOf(uint64_t t) const;
@@ -119,19 +148,24 @@ public:
     uint32_t nextIndex() const { return nextIndex_; }
 
 private:
-    static constexpr uint32_t FirstCallId = 32;
-    static constexpr uint32_t MessageLevelMask = 15;
-
     static void count(OverviewBin& bin, const EventRecord& record) {
         bin.apiCalls += record.id >= FirstCallId ? 1 : 0;
         if (record.id == LogOutputEvent)
             countMessage(bin, record);
     }
     static void countMessage(OverviewBin& bin, const EventRecord& record) {
-        ++bin.messages[std::min<size_t>(record.param2 & MessageLevelMask,
-                                        OverviewMessageLevels - 1)];
+        ++bin.messages[messageLevel(record.param2)];
     }
     void take(const EventRecord& record);
+    // An event the cursor cannot count: the totals up to it go to the current bin first.
+    void takeFed(const EventRecord& record, OverviewCursor& cursor, const ActivityTotals& totals);
+    // The current bin takes what the tracker counted since the cursor last looked, and the
+    // summary the cursor's time; `nextIndex` follows the last event counted.
+    void settle(OverviewCursor& cursor, const ActivityTotals& totals, uint32_t nextIndex);
+    void followSwitch(uint32_t contextAfter, uint64_t at) {
+        if (contextAfter != runningId_)
+            switchTo(contextAfter, at);
+    }
     void fitTime(uint64_t t);
     // Every group of 2^shift neighbouring bins becomes one.
     void mergeGroups(unsigned shift);
@@ -152,7 +186,6 @@ private:
         }
         runningId_ = contextId;
         runningTimes_ = cached.times;
-        runningSlot_ = cached.slot;
     }
     // A context the cache does not hold yet becomes the running one.
     void cacheRun(uint32_t contextId);
@@ -177,7 +210,6 @@ private:
     struct CachedRun {
         uint32_t contextId = 0;
         uint64_t* times = nullptr; // the context's run time per bin; none: an empty entry
-        size_t slot = NoSlot;
     };
     // Fibonacci hashing: Idle, the scheduler, the timer and small ids all land apart.
     static uint32_t cacheSlot(uint32_t contextId) {
@@ -187,7 +219,7 @@ private:
     std::array<CachedRun, size_t(1) << (32 - RunCacheShift)> runCache_{};
     uint64_t origin_ = 0;
     uint64_t lastTime_ = 0;
-    uint64_t binWidth_ = 1;
+    unsigned binShift_ = 0; // bins are 2^binShift_ ticks wide
     bool started_ = false;
     uint32_t firstEventIndex_ = 0;
     uint32_t nextIndex_ = 0;
@@ -198,10 +230,9 @@ private:
     // Where the time of contexts past the limit goes, never read.
     std::vector<uint64_t> unkeptTimes_;
     uint64_t* runningTimes_ = nullptr; // per bin, of the running context
-    size_t runningSlot_ = NoSlot;
-    uint64_t runStart_ = 0;      // since when it runs in the current bin
-    uint32_t currentBin_ = 0;    // the bin of the last event
-    uint64_t currentBinEnd_ = 0; // 0 before the first event: it takes the slow path
+    uint64_t runStart_ = 0;            // since when it runs in the current bin
+    uint32_t currentBin_ = 0;          // the bin of the last event
+    uint64_t currentBinEnd_ = 0;       // 0 before the first event: it takes the slow path
     bool contextsCapped_ = false;
 };
 

@@ -65,14 +65,9 @@ void RecordingEngine::registerBuiltInContexts() {
     contextList.rebuild(tracker);
 }
 
-bool RecordingEngine::takeRecord(uint32_t index, bool atStep, EventRecord& out) {
-    if (staging.copyOut(index, out) != 0)
-        return false;
-    if (!atStep)
-        return true;
+void RecordingEngine::takeCheckpointRecord(uint32_t index, EventRecord& out) {
     if (const Checkpoint* checkpoint = checkpoints.find(index))
         out = checkpoint->record; // borrowed from the checkpoint, as from the staging buffer
-    return true;
 }
 
 void RecordingEngine::appendInterpreted(const EventRecord& record, PassKind pass) {
@@ -184,11 +179,24 @@ SliceResult RecordingEngine::dataProcess(uint32_t count) {
 }
 
 void RecordingEngine::analyse(uint32_t first, uint32_t last) {
+    if (!keepOverview)
+        return analyseRange<false>(first, last);
+    // Events the summary holds already (a pass over them again) go through without it.
+    const uint32_t fresh = std::max(first, overview.nextIndex());
+    if (first < fresh)
+        analyseRange<false>(first, std::min(last, fresh - 1));
+    if (fresh <= last)
+        analyseRange<true>(fresh, last);
+}
+
+// The loop is made once with the summary and once without, so that neither pays for the test.
+template <bool WithOverview> void RecordingEngine::analyseRange(uint32_t first, uint32_t last) {
     EventRecord record;
+    OverviewCursor cursor = overview.startFeed(tracker.activity);
     // The next index at a window step, counted instead of divided for every event.
     uint64_t step = (uint64_t(first) + window.step - 1) / window.step * window.step;
-    for (uint64_t index = first;
-         index <= last && takeRecord(uint32_t(index), index == step, record); ++index) {
+    uint64_t index = first;
+    for (; index <= last && takeRecord(uint32_t(index), index == step, record); ++index) {
         // Checkpoints all through the file let the window move anywhere without decoding what
         // lies before. The load pass takes the first one: it starts where the file does.
         if (index == step) {
@@ -199,23 +207,27 @@ void RecordingEngine::analyse(uint32_t first, uint32_t last) {
         lastRecordTime = record.timestamp;
         if (record.id != SyncEvent) {
             tracker.interpret(record, PassKind::Analysis);
-            if (keepOverview)
-                overview.countEvent(record);
+            if constexpr (WithOverview)
+                overview.feed(record, cursor, tracker.activity);
             statistics.closeIntervalIfDue(record, tracker);
             lastTimestamp = record.timestamp;
             // Most events switch nothing: the summary follows a switch in the tracker's branch.
             if (record.contextBefore != record.contextAfter) {
                 tracker.accountSwitch(record, PassKind::Analysis);
-                if (keepOverview)
-                    overview.followSwitch(record);
+                if constexpr (WithOverview)
+                    overview.followSwitch(record.contextAfter, cursor);
             }
             if (record.id == IsrEnterEvent && record.context != IdleContext)
                 tracker.contexts[record.context].priority = InterruptPriority;
+        } else if constexpr (WithOverview) {
+            overview.skip(uint32_t(index), cursor, tracker.activity);
         }
         processedCount = uint32_t(index) + 1;
         largestProcessedCount = std::max(largestProcessedCount, processedCount);
         staging.consumed(uint32_t(index));
     }
+    if constexpr (WithOverview)
+        overview.finishFeed(cursor, tracker.activity, uint32_t(index));
 }
 
 void RecordingEngine::restartForLoadPass() {

@@ -103,11 +103,19 @@ public:
 
 private:
     // A record at a window step (`atStep`) comes from its checkpoint if there is one.
-    bool takeRecord(uint32_t index, bool atStep, EventRecord& out);
+    bool takeRecord(uint32_t index, bool atStep, EventRecord& out) {
+        if (staging.copyOut(index, out) != 0)
+            return false;
+        if (atStep)
+            takeCheckpointRecord(index, out);
+        return true;
+    }
+    void takeCheckpointRecord(uint32_t index, EventRecord& out);
     // At a window step: where decoding can resume, and with which tracker state.
     void checkpointIfDue(const EventRecord& record);
     void appendInterpreted(const EventRecord& record, PassKind pass);
     bool processNext(SliceResult& result);
+    template <bool WithOverview> void analyseRange(uint32_t first, uint32_t last);
     // Processing the event at nextIndex fills the window: the oldest events go.
     bool dropDue() const { return nextIndex - firstIndex >= window.size - 1; }
     void announce(const SliceResult& result, uint32_t rowsBefore);

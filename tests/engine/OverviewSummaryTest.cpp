@@ -168,6 +168,70 @@ TEST(OverviewSummaryTest, CountsEqualTheAnalysisPassAndReplaysAddNothing) {
     EXPECT_EQ(summary.contextCount(), 0u);
 }
 
+void expectSameSummary(const OverviewSummary& a, const OverviewSummary& b) {
+    ASSERT_EQ(a.binWidth(), b.binWidth());
+    ASSERT_EQ(a.contextCount(), b.contextCount());
+    EXPECT_EQ(a.eventCount(), b.eventCount());
+    EXPECT_EQ(a.lastTime(), b.lastTime());
+    for (uint32_t bin = 0; bin < OverviewBins; ++bin) {
+        const OverviewBin x = a.bin(bin), y = b.bin(bin);
+        EXPECT_EQ(x.events, y.events) << "bin " << bin;
+        EXPECT_EQ(x.apiCalls, y.apiCalls) << "bin " << bin;
+        EXPECT_EQ(x.messages, y.messages) << "bin " << bin;
+        EXPECT_EQ(x.firstIndex, y.firstIndex) << "bin " << bin;
+        EXPECT_EQ(x.firstOffset, y.firstOffset) << "bin " << bin;
+        for (size_t s = 0; s < a.contextCount(); ++s)
+            EXPECT_EQ(a.runTime(s, bin), b.runTime(s, bin)) << "bin " << bin << " slot " << s;
+    }
+}
+
+// The analysis pass counts most events in its own loop and the rest in the summary: whatever
+// the pieces it is handed (one starting or ending at Sync records, or overlapping events the
+// summary holds), the summary equals one fed event by event while the window is loaded.
+TEST(OverviewSummaryTest, TheAnalysisPassInPiecesEqualsEventByEvent) {
+    StreamWriter w;
+    w.sync(0);
+    w.start(0);
+    w.systemInfo(1000, 0, 0, 0, 0);
+    for (uint32_t i = 0; i < 3'000; ++i) {
+        w.taskRun(1 + i % 4, 3 + i % 11);
+        w.api(33 + i % 40, {i}, 1);
+        if (i % 5 == 0)
+            w.logOutput("level", i % 6, 0, NoArgs, 2);
+        if (i % 97 == 0) {
+            w.sync(1);
+            w.sync(0);
+        }
+        if (i % 251 == 0)
+            w.overflow(i, 4);
+        if (i == 1'500)
+            w.taskBlock(2, 1, 4'000'000); // bins merge many times at once
+        w.isrEnter(16 + i % 2, 2);
+        w.isrExit(5);
+    }
+    RecordingEngine pieces;
+    pieces.registerBuiltInContexts();
+    test::decodeAll(pieces, w.bytes());
+    const uint32_t count = pieces.staging.count();
+    for (uint32_t first = 0, size = 1; first < count; first += size, size = size * 3 % 1'001)
+        pieces.analyse(first, std::min(first + size, count) - 1);
+
+    RecordingEngine loaded;
+    loaded.window.size = count + 1;
+    loaded.registerBuiltInContexts();
+    test::decodeAll(loaded, w.bytes());
+    loaded.dataProcess(count);
+    expectSameSummary(pieces.overview, loaded.overview);
+
+    // A second pass over events the summary holds changes nothing in it.
+    const uint64_t events = pieces.overview.eventCount();
+    pieces.staging.restartAt(0);
+    test::decodeAll(pieces, w.bytes());
+    pieces.analyse(0, count - 1);
+    EXPECT_EQ(pieces.overview.eventCount(), events);
+    expectSameSummary(pieces.overview, loaded.overview);
+}
+
 // Memory does not grow with the recording's length, and a flood of context ids is capped.
 TEST(OverviewSummaryTest, MemoryIsBoundedByBinsAndContexts) {
     StreamWriter w;
