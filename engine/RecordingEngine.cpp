@@ -96,8 +96,8 @@ void RecordingEngine::checkpointIfDue(const EventRecord& record) {
                          record.index == 0 ? record.timestamp : lastRecordTime);
 }
 
-void RecordingEngine::processEvent(EventRecord record) {
-    if (record.index % window.step == 0)
+void RecordingEngine::processEvent(EventRecord& record, bool atStep) {
+    if (atStep)
         checkpointIfDue(record);
     lastRecordTime = record.timestamp;
     // Events before `countedEnd` were counted when the window first held them.
@@ -127,9 +127,10 @@ void RecordingEngine::processEvent(EventRecord record) {
 
 bool RecordingEngine::processNext(SliceResult& result) {
     EventRecord record;
-    if (!takeRecord(nextIndex, nextIndex % window.step == 0, record))
+    const bool atStep = nextIndex % window.step == 0;
+    if (!takeRecord(nextIndex, atStep, record))
         return false;
-    processEvent(record); // borrows the staged blocks; the store keeps copies
+    processEvent(record, atStep); // borrows the staged blocks; the store keeps copies
     if (dropDue()) {
         firstIndex += store.dropFront(window.step);
         result.dropped = true;

@@ -54,8 +54,6 @@ public:
     // Idle and Scheduler, registered after a reset before the first event is processed.
     void registerBuiltInContexts();
 
-    // Takes over the record's text and payload.
-    void processEvent(EventRecord record);
     // Live slice: processes staged records until none is left or the budget is spent; a slice
     // that drops the window's front ends after the drop (call again for the rest).
     SliceResult liveSlice(std::chrono::milliseconds budget);
@@ -113,6 +111,9 @@ private:
     void takeCheckpointRecord(uint32_t index, EventRecord& out);
     // At a window step: where decoding can resume, and with which tracker state.
     void checkpointIfDue(const EventRecord& record);
+    // Interprets the record in place and stores a copy of it, text and payload included;
+    // `atStep`: the record's index is at a window step.
+    void processEvent(EventRecord& record, bool atStep);
     void appendInterpreted(const EventRecord& record, PassKind pass);
     bool processNext(SliceResult& result);
     template <bool WithOverview> void analyseRange(uint32_t first, uint32_t last);
