@@ -27,24 +27,16 @@ bool StagingBuffer::full() {
     return countOf(state_.load(std::memory_order_relaxed)) >= Capacity;
 }
 
-EventRecord* StagingBuffer::nextSlot() {
-    compactIfConsumed();
-    const uint32_t count = countOf(state_.load(std::memory_order_relaxed));
+bool StagingBuffer::grow(uint32_t count) {
     if (count >= Capacity)
-        return nullptr;
-    if (count == capacity_) {
-        std::lock_guard guard(lock_);
-        auto* block = static_cast<EventRecord*>(std::malloc(sizeof(EventRecord) * GrowthStep));
-        if (!block)
-            return nullptr;
-        records_[capacity_ / GrowthStep] = block;
-        capacity_ += GrowthStep;
-    }
-    if (!blocks_.reserve())
-        return nullptr;
-    EventRecord& record = slot(count);
-    record = EventRecord{};
-    return &record;
+        return false;
+    std::lock_guard guard(lock_);
+    auto* block = static_cast<EventRecord*>(std::malloc(sizeof(EventRecord) * GrowthStep));
+    if (!block)
+        return false;
+    records_[capacity_ / GrowthStep] = block;
+    capacity_ += GrowthStep;
+    return true;
 }
 
 void StagingBuffer::consumed(uint32_t index) {

@@ -36,7 +36,18 @@ public:
 
     // Producer: the slot at `count`, grown if needed, with room in the arena for the blocks of
     // one packet; null when full or out of memory.
-    EventRecord* nextSlot();
+    EventRecord* nextSlot() {
+        compactIfConsumed();
+        const uint32_t count = countOf(state_.load(std::memory_order_relaxed));
+        // Inline for every packet; a new block of records or of bytes is the rare case.
+        if (count >= capacity_ && !grow(count))
+            return nullptr;
+        if (!blocks_.reserve())
+            return nullptr;
+        EventRecord& record = slot(count);
+        record = EventRecord{};
+        return &record;
+    }
     // Producer: a copy of `size` bytes (plus a NUL when `terminate`) that lives as long as the
     // record being filled is staged. The room was reserved by nextSlot().
     uint8_t* keepBlock(const void* data, uint32_t size, bool terminate = false) {
@@ -108,6 +119,8 @@ private:
             compact(state);
     }
     void compact(uint64_t state);
+    // Room for the record at `count`: a new block, or false when full or out of memory.
+    bool grow(uint32_t count);
     // Frees the blocks from `keptBlocks` on; the buffer starts again empty.
     void freeBlocksFrom(size_t keptBlocks);
 
