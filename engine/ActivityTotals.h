@@ -9,8 +9,6 @@ namespace kavrin {
 
 // Message levels 0 (message), 1 (warning), 2 (error); every other level counts in the last.
 inline constexpr size_t MessageLevels = 4;
-// Ids from here on are API calls (below: framing ids and API events of other kinds).
-inline constexpr uint32_t FirstCallId = 32;
 
 inline size_t messageLevel(uint32_t logOptions) {
     return std::min<size_t>(logOptions & 15, MessageLevels - 1);

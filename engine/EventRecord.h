@@ -37,6 +37,8 @@ enum EventId : uint32_t {
     ApiEndEvent = 28,
     FirstApiEvent = 29,
 };
+// Ids from here on are API calls (the API events below are names, ends and the like).
+inline constexpr uint32_t FirstCallId = 32;
 
 // Context ids: 0 is Idle, the two highest values are the scheduler and the timer context;
 // every other value is an interrupt number or a task id.

@@ -50,7 +50,7 @@ EventClass eventClassOf(uint32_t id) {
     case 28:
         return EventClass::Api;
     default:
-        return id >= 32 ? EventClass::Api : EventClass::AlwaysShown;
+        return id >= FirstCallId ? EventClass::Api : EventClass::AlwaysShown;
     }
 }
 

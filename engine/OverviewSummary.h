@@ -151,10 +151,7 @@ private:
     static void count(OverviewBin& bin, const EventRecord& record) {
         bin.apiCalls += record.id >= FirstCallId ? 1 : 0;
         if (record.id == LogOutputEvent)
-            countMessage(bin, record);
-    }
-    static void countMessage(OverviewBin& bin, const EventRecord& record) {
-        ++bin.messages[messageLevel(record.param2)];
+            ++bin.messages[messageLevel(record.param2)];
     }
     void take(const EventRecord& record);
     // An event the cursor cannot count: the totals up to it go to the current bin first.

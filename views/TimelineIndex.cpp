@@ -6,12 +6,6 @@
 
 namespace kavrin {
 
-namespace {
-
-constexpr uint32_t FirstCallId = 32;
-
-} // namespace
-
 void TimelineIndex::clear() {
     times_.clear();
     nodes_.clear();

@@ -12,7 +12,6 @@ namespace kavrin {
 namespace {
 
 constexpr int OpenCallsLookBack = 4096;
-constexpr uint32_t FirstCallId = 32;
 
 QString hex8(uint32_t value) {
     return QStringLiteral("%1").arg(value, 8, 16, QLatin1Char('0'));
