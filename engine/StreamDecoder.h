@@ -23,8 +23,10 @@ inline constexpr uint32_t MaxEndCount = 10;
 // Frames the target's byte stream into records in the staging buffer and keeps the time.
 class StreamDecoder {
 public:
-    explicit StreamDecoder(StagingBuffer& staging) : staging_(staging) {}
-    StagingBuffer& staging() { return staging_; }
+    explicit StreamDecoder(StagingBuffer& staging) : staging_(&staging) {}
+    StagingBuffer& staging() const { return *staging_; }
+    // Where records go from the next call on: the analysis pass alternates two buffers.
+    void stageInto(StagingBuffer& staging) { staging_ = &staging; }
 
     // Decodes up to maxRecords packets; see DecodeResult for what a non-positive result means.
     template <ByteSource S> int32_t decodePackets(S& source, uint32_t maxRecords);
@@ -54,7 +56,7 @@ private:
     template <ByteSource S> int32_t decodeOne(S& source, EventRecord& out);
     void rebase(uint64_t ticks, uint64_t now);
 
-    StagingBuffer& staging_;
+    StagingBuffer* staging_;
     uint64_t runningTime_ = 0;
     uint64_t timeBase_ = 0;
     uint32_t timestampFrequency_ = 0;

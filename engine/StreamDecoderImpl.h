@@ -247,9 +247,9 @@ template <ByteSource S> int32_t StreamDecoder::decodeOne(S& source, EventRecord&
     }
 
     if (textLength)
-        out.text = reinterpret_cast<char*>(staging_.keepBlock(text_, textLength, true));
+        out.text = reinterpret_cast<char*>(staging_->keepBlock(text_, textLength, true));
     if (payloadSize) {
-        out.payload = staging_.keepBlock(payload_, payloadSize);
+        out.payload = staging_->keepBlock(payload_, payloadSize);
         out.payloadSize = payloadSize;
     }
     return 1;
@@ -274,10 +274,11 @@ template <ByteSource S> int32_t StreamDecoder::decodePacket(S& source, EventReco
 template <ByteSource S> int32_t StreamDecoder::decodePackets(S& source, uint32_t maxRecords) {
     int32_t decoded = 0;
     decodedInLastCall_ = 0;
-    nextIndex_ = staging_.base() + staging_.count();
+    StagingBuffer& staging = *staging_;
+    nextIndex_ = staging.base() + staging.count();
     while (uint32_t(decoded) < maxRecords) {
         // A record is decoded straight into its slot; it counts once committed.
-        EventRecord* slot = staging_.nextSlot();
+        EventRecord* slot = staging.nextSlot();
         if (!slot)
             return decoded;
         const int32_t available = source.hasData();
@@ -293,7 +294,7 @@ template <ByteSource S> int32_t StreamDecoder::decodePackets(S& source, uint32_t
         slot->index = nextIndex_++;
         slot->timestamp = runningTime_;
         slot->streamPosition = lastPacketPosition_;
-        staging_.commit();
+        staging.commit();
         decodedInLastCall_ = uint32_t(++decoded);
     }
     return decoded;

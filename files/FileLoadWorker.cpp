@@ -23,13 +23,26 @@ void FileLoadWorker::LoadData(uint FirstEvent, uint NumEvents, bool Append) {
     uint32_t remaining = NumEvents;
     uint32_t current = FirstEvent;
     uint32_t chunkStart = FirstEvent;
-    // Each chunk is processed before the next is decoded: the staging buffer then empties
-    // after every chunk and stays small and warm instead of growing to a million records.
+    // Each chunk is processed before its staging buffer is filled again: the buffer then
+    // empties after every chunk and stays small and warm instead of growing to a million
+    // records. The analysis pass only reads staged records, so it decodes the next chunk into
+    // the other buffer meanwhile: chunks are the same, and at most one waits to be processed.
+    const bool alternate = session_.alternateStaging;
+    StagingBuffer* buffers[2] = {&engine.staging, &engine.nextChunkStaging};
+    uint32_t filling = 0;
     auto emitChunk = [&] {
+        if (alternate)
+            session_.pendingChunks.waitForZero(); // the chunk before is done with its buffer
         session_.pendingChunks.increment();
         emit DataLoaded(chunkStart, current - 1, Append);
         chunkStart = current;
-        session_.pendingChunks.waitForZero();
+        if (!alternate) {
+            session_.pendingChunks.waitForZero();
+            return;
+        }
+        filling ^= 1;
+        buffers[filling]->restartAt(current);
+        engine.decoder.stageInto(*buffers[filling]);
     };
 
     while (file.position() < file.fileSize() && remaining > 0 &&
@@ -59,6 +72,13 @@ void FileLoadWorker::LoadData(uint FirstEvent, uint NumEvents, bool Append) {
     }
     if (current > chunkStart)
         emitChunk();
+    if (alternate) {
+        session_.pendingChunks.waitForZero();
+        // The next pass decodes into the first buffer, from where this one ended.
+        engine.staging.restartAt(current);
+        engine.decoder.stageInto(engine.staging);
+        engine.nextChunkStaging.trim();
+    }
     // A file that cannot be read on looks like a cut-off packet to the decoder.
     if (!file.readError().isEmpty())
         session_.stop = {StreamStop::ReadError, file.position(), current};

@@ -312,3 +312,51 @@ TEST(LoadPass, StepsAskedForDuringAPassRunAfterIt) {
     EXPECT_EQ(h.lastStored(), 1'099'999u);
     EXPECT_EQ(h.session.pendingChunks.value(), 0);
 }
+
+namespace {
+
+// What the analysis pass leaves for the load pass and the views: the counted figures, the
+// summary of the whole recording and where each checkpoint resumes.
+std::vector<uint64_t> analysedFacts(const RecordingEngine& engine) {
+    std::vector<uint64_t> facts = countedFacts(engine);
+    const OverviewSummary& summary = engine.overview;
+    facts.insert(facts.end(), {summary.eventCount(), summary.lastTime(), summary.binWidth(),
+                               engine.lastTimestamp, engine.processedCount});
+    for (uint32_t bin = 0; bin < OverviewBins; ++bin) {
+        const OverviewBin b = summary.bin(bin);
+        facts.insert(facts.end(), {b.events, b.apiCalls, b.firstIndex, b.firstOffset});
+        facts.insert(facts.end(), b.messages.begin(), b.messages.end());
+    }
+    for (uint32_t index = 0; index < engine.processedCount; index += engine.window.step)
+        if (const Checkpoint* checkpoint = engine.checkpoints.find(index))
+            facts.insert(facts.end(), {index, checkpoint->lastTime,
+                                       checkpoint->record.streamPosition, checkpoint->record.id});
+    return facts;
+}
+
+} // namespace
+
+// The window's analysis pass decodes a chunk while the GUI thread analyses the one before, in
+// two staging buffers by turns; that must come to what one buffer holding everything gives.
+TEST(LoadPass, TheAnalysisPassDecodingAheadEqualsOneBuffer) {
+    RecordingEngine reference;
+    reference.resetAll();
+    reference.registerBuiltInContexts();
+    LoadedDataFile file;
+    ASSERT_TRUE(file.open(file250k(), nullptr));
+    RecordProperties properties;
+    file.setHeaderLength(readHeader(file.window(), file.windowLength(), properties));
+    ASSERT_EQ(reference.decoder.decodePackets(file, 1'000'000), 250'000);
+    reference.analyse(0, 249'999);
+    const std::vector<uint64_t> expected = analysedFacts(reference);
+
+    LoadHarness h;
+    std::vector<uint64_t> analysed;
+    QObject::connect(&h.controller, &LoadController::updateStatsRequested,
+                     [&] { analysed = analysedFacts(h.engine); });
+    ASSERT_TRUE(h.open(file250k()));
+    EXPECT_TRUE(analysed == expected);
+    // The load pass after it decodes into the first buffer again, from event 0.
+    EXPECT_EQ(h.engine.nextChunkStaging.count(), 0u);
+    EXPECT_EQ(h.lastStored(), 249'999u);
+}
