@@ -21,7 +21,8 @@ inline constexpr uint32_t MaxLenPayload = 2048;
 inline constexpr uint32_t MaxEndCount = 10;
 
 // Frames the target's byte stream into records in the staging buffer and keeps the time.
-class StreamDecoder {
+// It owns whole cache lines: it may run on another thread than the one reading its records.
+class alignas(64) StreamDecoder {
 public:
     explicit StreamDecoder(StagingBuffer& staging) : staging_(&staging) {}
     StagingBuffer& staging() const { return *staging_; }
