@@ -45,9 +45,17 @@ void FileLoadWorker::LoadData(uint FirstEvent, uint NumEvents, bool Append) {
         engine.decoder.stageInto(*buffers[filling]);
     };
 
+    // The one rebase by the first target time moves the records staged with it, so chunks
+    // are only made smaller once it is done.
+    auto chunkSize = [&] {
+        return engine.decoder.targetTimeBase() != 0 ? chunkSizeAfterTimeBase_ : ChunkSize;
+    };
     while (file.position() < file.fileSize() && remaining > 0 &&
            !session_.pendingChunks.cancelled()) {
-        const int32_t result = engine.decoder.decodePackets(file, std::min(remaining, DecodeBatch));
+        if (current - chunkStart >= chunkSize())
+            emitChunk();
+        const uint32_t room = chunkSize() - (current - chunkStart);
+        const int32_t result = engine.decoder.decodePackets(file, std::min(remaining, room));
         if (result < 0) {
             // Records staged before a bad packet are valid and stay.
             const uint32_t staged = engine.decoder.decodedInLastCall();
@@ -67,8 +75,6 @@ void FileLoadWorker::LoadData(uint FirstEvent, uint NumEvents, bool Append) {
         }
         remaining -= uint32_t(result);
         current += uint32_t(result);
-        if (current - chunkStart >= ChunkSize)
-            emitChunk();
     }
     if (current > chunkStart)
         emitChunk();

@@ -13,10 +13,16 @@ struct LoadSession;
 class FileLoadWorker : public QObject {
     Q_OBJECT
 public:
-    static constexpr uint32_t DecodeBatch = 100'000;
+    // Records per chunk while the first target time may still rebase the records staged:
+    // every owner stages the same records together, so every owner shows the same times.
     static constexpr uint32_t ChunkSize = 100'000;
 
     explicit FileLoadWorker(LoadSession& session, QObject* parent = nullptr);
+
+    // Records per chunk once the time base is known and chunks change nothing but speed.
+    // Smaller chunks stay in the cache between decoding and processing; an owner that
+    // processes each chunk inside the signal (no thread between) gains by them.
+    void setChunkSizeAfterTimeBase(uint32_t size) { chunkSizeAfterTimeBase_ = size; }
 
 signals:
     void LoadingStarted(uint First, uint Last, bool Appending);
@@ -29,6 +35,7 @@ public slots:
 
 private:
     LoadSession& session_;
+    uint32_t chunkSizeAfterTimeBase_ = ChunkSize;
 };
 
 } // namespace kavrin
