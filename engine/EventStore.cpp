@@ -13,6 +13,10 @@ constexpr size_t FirstNodeBlockSize = 1'024;
 constexpr size_t SmallNodeBlocks = 4;
 constexpr size_t LargeNodeBlockSize = 2 * LargePageSize / sizeof(EventNode);
 
+size_t nodeBlockSize(size_t block) {
+    return block < SmallNodeBlocks ? FirstNodeBlockSize << block : LargeNodeBlockSize;
+}
+
 } // namespace
 
 EventClass eventClassOf(uint32_t id) {
@@ -79,16 +83,10 @@ EventNode* EventStore::makeNode(const EventRecord& record) {
         freeList_ = node->next;
     } else {
         if (unusedNodes_ == 0) {
-            const bool small = nodeBlocks_.size() < SmallNodeBlocks;
-            const size_t size =
-                small ? FirstNodeBlockSize << nodeBlocks_.size() : LargeNodeBlockSize;
-            nodeBlocks_.push_back(
-                small ? PoolBlock(static_cast<std::byte*>(std::malloc(size * sizeof(EventNode))))
-                      : allocateLargePageBlock(size * sizeof(EventNode)));
-            if (!nodeBlocks_.back())
+            if (blocksInUse_ == nodeBlocks_.size() && !appendNodeBlock())
                 throw std::bad_alloc();
-            unused_ = nodeBlocks_.back().get();
-            unusedNodes_ = size;
+            unused_ = nodeBlocks_[blocksInUse_].get();
+            unusedNodes_ = nodeBlockSize(blocksInUse_++);
         }
         node = new (unused_) EventNode;
         unused_ += sizeof(EventNode);
@@ -262,6 +260,31 @@ uint32_t EventStore::dropFront(uint32_t n) {
         return !first_ || entry.second->record.index < first_->record.index;
     });
     return dropCount;
+}
+
+bool EventStore::appendNodeBlock() {
+    const size_t block = nodeBlocks_.size();
+    const size_t size = nodeBlockSize(block);
+    nodeBlocks_.push_back(
+        block < SmallNodeBlocks
+            ? PoolBlock(static_cast<std::byte*>(std::malloc(size * sizeof(EventNode))))
+            : allocateLargePageBlock(size * sizeof(EventNode)));
+    if (!nodeBlocks_.back()) {
+        nodeBlocks_.pop_back();
+        return false;
+    }
+    pooledNodes_ += size;
+    return true;
+}
+
+std::vector<std::span<std::byte>> EventStore::reserveNodes(size_t nodes) {
+    std::vector<std::span<std::byte>> added;
+    while (pooledNodes_ < nodes && appendNodeBlock()) {
+        const size_t block = nodeBlocks_.size() - 1;
+        if (block >= SmallNodeBlocks)
+            added.emplace_back(nodeBlocks_[block].get(), nodeBlockSize(block) * sizeof(EventNode));
+    }
+    return added;
 }
 
 void EventStore::clear() {

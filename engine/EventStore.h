@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <span>
 #include <type_traits>
 #include <vector>
 
@@ -49,6 +50,11 @@ public:
 
     // A node holding `record` with copies of its text and payload in the store's block memory.
     EventNode* makeNode(const EventRecord& record);
+    // Allocates the pool's blocks for `nodes` nodes in all, untouched; returns the blocks of
+    // large pages this added, so that another thread can take their first touch (NodePrefault).
+    std::vector<std::span<std::byte>> reserveNodes(size_t nodes);
+    // Nodes the pool's blocks hold, handed out or not.
+    size_t pooledNodes() const { return pooledNodes_; }
 
     void append(EventNode* node);
     void insertBefore(EventNode* node);
@@ -107,8 +113,14 @@ private:
 
     std::map<uint64_t, EventNode*> timeIndex_;
 
-    // Node pool: blocks of nodes, a free list through `next`.
+    // Adds a block to the node pool; false when memory ran out.
+    bool appendNodeBlock();
+
+    // Node pool: blocks of nodes, a free list through `next`. Blocks from `blocksInUse_` on
+    // were reserved and no node was handed out from them yet.
     std::vector<PoolBlock> nodeBlocks_;
+    size_t blocksInUse_ = 0;
+    size_t pooledNodes_ = 0;
     EventNode* freeList_ = nullptr;
     std::byte* unused_ = nullptr; // the newest block's nodes not handed out yet
     size_t unusedNodes_ = 0;

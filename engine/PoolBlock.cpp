@@ -17,4 +17,14 @@ PoolBlock allocateLargePageBlock(size_t bytes) {
     return block;
 }
 
+bool prefaultPages(std::byte* start, size_t bytes) {
+#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
+    return madvise(start, bytes, MADV_POPULATE_WRITE) == 0;
+#else
+    (void)start;
+    (void)bytes;
+    return false;
+#endif
+}
+
 } // namespace kavrin

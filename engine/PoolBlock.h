@@ -18,4 +18,8 @@ using PoolBlock = std::unique_ptr<std::byte[], FreeBlock>;
 inline constexpr size_t LargePageSize = 2 * 1024 * 1024;
 PoolBlock allocateLargePageBlock(size_t bytes);
 
+// Takes the first touch (the system's page zeroing) of untouched pool memory ahead of its use,
+// without writing to it; false where the system cannot.
+bool prefaultPages(std::byte* start, size_t bytes);
+
 } // namespace kavrin

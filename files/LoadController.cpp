@@ -51,7 +51,12 @@ void LoadController::loadFile() {
     engine.restartForLoadPass();
     const uint32_t found = eventsInFile_;
     const uint32_t size = engine.window.size;
-    startPass(Pass::Load, 0, found >= 1 && found < size ? found : size);
+    const uint32_t count = found >= 1 && found < size ? found : size;
+    // The nodes of the window filled next are faulted in on the other core meanwhile, if the
+    // analysis did not start that already.
+    if (!prefault_)
+        prefault_.emplace(engine.store, std::min(found, count));
+    startPass(Pass::Load, 0, count);
 }
 
 void LoadController::startPass(Pass pass, uint32_t first, uint32_t count) {
@@ -164,6 +169,10 @@ void LoadController::OnDataLoaded(uint First, uint Last, bool Appending) {
     }
     if (pass_ == Pass::Analysis) {
         engine.analyse(First, Last);
+        // The load pass will fill the whole window: the first touch of its nodes, costly page
+        // zeroing, is taken beside the rest of the analysis.
+        if (!prefault_ && Last + 1 >= engine.window.size)
+            prefault_.emplace(engine.store, engine.window.size);
     } else {
         engine.dataProcess(Last - First + 1);
         // Appended nodes are numbered as they come; a filter is brought up to date.
@@ -211,6 +220,7 @@ void LoadController::OnLoadingFinished(uint First, uint Last, bool Appending) {
         return;
     }
     pass_ = Pass::None;
+    prefault_.reset();
     // A pass that ends short met the end of what can be decoded (the file may also have
     // changed since the analysis): no step may go further.
     if (Last - First < requested_)

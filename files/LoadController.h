@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/ContextTables.h"
+#include "engine/NodePrefault.h"
 #include "files/LoadSession.h"
 
 #include <QList>
@@ -9,6 +10,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 
 namespace kavrin {
 
@@ -90,6 +92,8 @@ private:
     uint progressMaximum_ = 0;
     uint32_t eventsInFile_ = 0;
     StreamStopInfo analysisStop_;
+    std::optional<NodePrefault>
+        prefault_; // from a window's worth of analysed events to the load pass's end
 };
 
 } // namespace kavrin

@@ -360,3 +360,19 @@ TEST(LoadPass, TheAnalysisPassDecodingAheadEqualsOneBuffer) {
     EXPECT_EQ(h.engine.nextChunkStaging.count(), 0u);
     EXPECT_EQ(h.lastStored(), 249'999u);
 }
+
+// A file that fills the window has the window's nodes set aside (and faulted in beside the
+// analysis) before the load pass; the load pass then needs no other block.
+TEST(LoadPass, TheAnalysisSetsTheWindowsNodesAsideForTheLoadPass) {
+    LoadHarness h;
+    h.engine.window = {40'000, 4'000};
+    size_t pooledAfterAnalysis = 0;
+    QObject::connect(&h.controller, &LoadController::passFinished,
+                     [&](LoadController::Pass pass, uint, uint) {
+                         if (pass == LoadController::Pass::Analysis)
+                             pooledAfterAnalysis = h.engine.store.pooledNodes();
+                     });
+    ASSERT_TRUE(h.open(file250k()));
+    EXPECT_GE(pooledAfterAnalysis, 40'000u);
+    EXPECT_EQ(h.engine.store.pooledNodes(), pooledAfterAnalysis);
+}
