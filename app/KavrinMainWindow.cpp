@@ -98,6 +98,7 @@ KavrinMainWindow::~KavrinMainWindow() {
     session_.pendingChunks.cancel();
     loaderThread_.quit();
     loaderThread_.wait();
+    controller_->stopPrefault(); // the controller, a child, outlives the engine
     // The views must not be told about nodes freed by the engine's destruction.
     engine_.callbacks = {};
     log_.setWriter({});

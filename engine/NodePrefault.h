@@ -10,11 +10,11 @@ namespace kavrin {
 
 class EventStore;
 
-// Takes the first touch of a load pass's node pool on a thread of its own: the store's blocks
-// for the pass are reserved up front and their pages faulted in from the last block back while
-// the pass hands out nodes from the first. On two cores the page zeroing of a million-event
-// window then runs beside the pass instead of inside it. Nothing is written to the nodes, so
-// the pass and this thread share no data.
+// Takes the first touch of the node pool a load pass will fill on a thread of its own: the
+// store's blocks are reserved up front and their pages faulted in from the last block back,
+// beside the analysis pass or while the load pass hands out nodes from the first. On two cores
+// the page zeroing of a million-event window then runs beside the passes instead of inside
+// them. Nothing is written to the nodes, so the passes and this thread share no data.
 class NodePrefault {
 public:
     // Reserves room for `nodes` nodes in the store's pool (on the store's thread) and starts.

@@ -44,6 +44,8 @@ public:
     bool moveWindowTo(uint32_t index);
 
     bool busy() const { return pass_ != Pass::None; }
+    // Stops faulting in the store's nodes: before the engine goes.
+    void stopPrefault() { prefault_.reset(); }
     // Events (Sync records included) that the analysis pass found.
     uint32_t eventsInFile() const { return eventsInFile_; }
     // Where the analysis pass found the stream no longer decodable.
