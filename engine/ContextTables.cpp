@@ -55,21 +55,27 @@ std::vector<uint32_t> ContextTable::sortedIds() const {
     return ids;
 }
 
-IsrEntry& IsrTable::registerIsr(uint32_t number) {
+std::pair<IsrEntry&, bool> IsrTable::insert(uint32_t number) {
     auto [entry, inserted] = entries_.try_emplace(number);
     if (inserted) {
         entry->second.number = number;
-        entry->second.name = "ISR #" + std::to_string(number);
-        entry->second.sortKey = int32_t(number + 1000);
+        if (number < SmallNumbers)
+            small_.set(number);
     }
-    return entry->second;
+    return {entry->second, inserted};
+}
+
+IsrEntry& IsrTable::registerIsr(uint32_t number) {
+    auto [entry, inserted] = insert(number);
+    if (inserted) {
+        entry.name = "ISR #" + std::to_string(number);
+        entry.sortKey = int32_t(number + 1000);
+    }
+    return entry;
 }
 
 IsrEntry& IsrTable::obtain(uint32_t number) {
-    auto [entry, inserted] = entries_.try_emplace(number);
-    if (inserted)
-        entry->second.number = number;
-    return entry->second;
+    return insert(number).first;
 }
 
 const IsrEntry* IsrTable::find(uint32_t number) const {

@@ -3,11 +3,13 @@
 #include "engine/ContextInfo.h"
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace kavrin {
@@ -76,12 +78,23 @@ public:
     // The entry for `number`, created blank (sort key -1) when new; for the system description.
     IsrEntry& obtain(uint32_t number);
     const IsrEntry* find(uint32_t number) const;
-    bool contains(uint32_t number) const { return entries_.count(number) != 0; }
-    void clear() { entries_.clear(); }
+    // Asked at every context switch: small numbers, the usual ones, are answered by a bit.
+    bool contains(uint32_t number) const {
+        return number < SmallNumbers ? small_[number] : entries_.count(number) != 0;
+    }
+    void clear() {
+        entries_.clear();
+        small_.reset();
+    }
     const std::map<uint32_t, IsrEntry>& entries() const { return entries_; }
 
 private:
+    static constexpr uint32_t SmallNumbers = 1024;
+    // Inserts `number` when new; true if it was.
+    std::pair<IsrEntry&, bool> insert(uint32_t number);
+
     std::map<uint32_t, IsrEntry> entries_;
+    std::bitset<SmallNumbers> small_; // which numbers below SmallNumbers are entries
 };
 
 struct UserMeasurement {

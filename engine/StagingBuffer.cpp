@@ -39,10 +39,6 @@ bool StagingBuffer::grow(uint32_t count) {
     return true;
 }
 
-void StagingBuffer::consumed(uint32_t index) {
-    consumedUpTo_.store(index, std::memory_order_release);
-}
-
 void StagingBuffer::restartAt(uint32_t index) {
     blocks_.rewind();
     peakCount_ = std::max(peakCount_, count());

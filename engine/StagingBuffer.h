@@ -81,7 +81,7 @@ public:
     // recording): a pending record may then be rewritten, so copies take the lock.
     void setConcurrent(bool concurrent) { concurrent_ = concurrent; }
     // Consumer: the record with that index has been processed.
-    void consumed(uint32_t index);
+    void consumed(uint32_t index) { consumedUpTo_.store(index, std::memory_order_release); }
 
     // Decoding restarts at this event index (nobody produces or consumes meanwhile); records
     // not yet taken are discarded.

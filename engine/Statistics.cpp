@@ -1,7 +1,5 @@
 #include "engine/Statistics.h"
 
-#include "engine/ContextTracker.h"
-
 #include <algorithm>
 
 namespace kavrin {
@@ -15,14 +13,12 @@ void Statistics::openInterval(const EventRecord& record) {
     intervalEndRecord.streamPosition = record.streamPosition;
 }
 
-bool Statistics::closeIntervalIfDue(const EventRecord& record, ContextTracker& tracker) {
+bool Statistics::openOrCloseInterval(const EventRecord& record, ContextTracker& tracker) {
     if (!intervalOpen) {
         openInterval(record);
         return false;
     }
     const uint32_t frequency = tracker.timestampFrequency;
-    if (frequency == 0 || record.timestamp < intervalStart + frequency)
-        return false;
     TrackerCounters& counters = tracker.counters;
     taskRunsLastInterval = counters.taskRunsInInterval;
     isrTimeLastInterval = counters.isrTimeInInterval;

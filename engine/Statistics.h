@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/ContextTracker.h"
 #include "engine/EventRecord.h"
 
 #include <cstdint>
@@ -7,8 +8,6 @@
 #include <unordered_map>
 
 namespace kavrin {
-
-class ContextTracker;
 
 // Second number -> context id -> share of that interval the context ran (0 to 1).
 using CpuLoadMap = std::map<uint64_t, std::unordered_map<uint32_t, float>>;
@@ -20,7 +19,13 @@ public:
     // start; returns whether it did. The first event after a (re)start opens the first
     // interval: an interval never spans time before the recording, which may begin at a
     // target's uptime of seconds.
-    bool closeIntervalIfDue(const EventRecord& record, ContextTracker& tracker);
+    bool closeIntervalIfDue(const EventRecord& record, ContextTracker& tracker) {
+        // Asked for every event: the test is inline, opening or closing an interval is not.
+        const uint32_t frequency = tracker.timestampFrequency;
+        if (intervalOpen && (frequency == 0 || record.timestamp < intervalStart + frequency))
+            return false;
+        return openOrCloseInterval(record, tracker);
+    }
     // Clears run statistics of every context and the overflow counters; keeps events.
     void resetStats(ContextTracker& tracker);
     // The next interval starts at the next event again (a replay from event 0).
@@ -39,6 +44,7 @@ public:
     CpuLoadMap cpuLoad;
 
 private:
+    bool openOrCloseInterval(const EventRecord& record, ContextTracker& tracker);
     void openInterval(const EventRecord& record);
 };
 

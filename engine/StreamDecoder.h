@@ -54,7 +54,10 @@ private:
     static constexpr int32_t NeedsCheckedRead = -100;
 
     template <ByteSource S> int32_t decodePacket(S& source, EventRecord& out);
+    // Inline where the cursor over memory reads the packet, so that its position stays in a
+    // register; the source's own checked reads, the rare case, are a call.
     template <ByteSource S> int32_t decodeOne(S& source, EventRecord& out);
+    template <ByteSource S> int32_t decodeChecked(S& source, EventRecord& out);
     void rebase(uint64_t ticks, uint64_t now);
 
     StagingBuffer* staging_;

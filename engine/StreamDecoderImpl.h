@@ -136,7 +136,8 @@ template <ByteSource S> inline bool overran(const S& source) {
 
 } // namespace detail
 
-template <ByteSource S> int32_t StreamDecoder::decodeOne(S& source, EventRecord& out) {
+template <ByteSource S>
+[[gnu::always_inline]] inline int32_t StreamDecoder::decodeOne(S& source, EventRecord& out) {
     bool bad = false;
     out.id = detail::readVarint(source, bad);
     uint32_t textLength = 0;
@@ -255,7 +256,8 @@ template <ByteSource S> int32_t StreamDecoder::decodeOne(S& source, EventRecord&
     return 1;
 }
 
-template <ByteSource S> int32_t StreamDecoder::decodePacket(S& source, EventRecord& out) {
+template <ByteSource S>
+[[gnu::always_inline]] inline int32_t StreamDecoder::decodePacket(S& source, EventRecord& out) {
     if constexpr (ContiguousByteSource<S>) {
         const size_t size = source.contiguousSize();
         if (size >= detail::UncheckedPacketBytes) {
@@ -268,6 +270,11 @@ template <ByteSource S> int32_t StreamDecoder::decodePacket(S& source, EventReco
             out = EventRecord{};
         }
     }
+    return decodeChecked(source, out);
+}
+
+template <ByteSource S>
+[[gnu::noinline]] int32_t StreamDecoder::decodeChecked(S& source, EventRecord& out) {
     return decodeOne(source, out);
 }
 
