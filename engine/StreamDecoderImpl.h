@@ -61,10 +61,11 @@ public:
     uint32_t position() const { return position_ + consumed(); }
     uint32_t consumed() const { return uint32_t(at_ - begin_); }
     bool holds(uint32_t n) const { return size_t(end_ - at_) >= n; }
-    // Copies n bytes, keeping at most `kept` of them.
-    void read(uint8_t* out, uint32_t n, uint32_t kept) {
-        std::memcpy(out, at_, n < kept ? n : kept);
+    // The next n bytes, in place: they are copied once, into the staging buffer.
+    const uint8_t* take(uint32_t n) {
+        const uint8_t* bytes = at_;
         at_ += n;
+        return bytes;
     }
 
 private:
@@ -109,21 +110,19 @@ inline uint32_t readVarint(S& source, bool& bad, unsigned* bytesTaken = nullptr)
     return value;
 }
 
-// Reads n bytes of a packet into `out`, keeping at most `kept`; false when a byte is missing
-// (only sources that say so can tell).
-template <ByteSource S> inline bool readBytes(S& source, uint8_t* out, uint32_t n, uint32_t kept) {
+// The n bytes of a packet's payload: in place from memory, else read into `scratch`; null when
+// a byte is missing (only sources that say so can tell).
+template <ByteSource S> inline const uint8_t* takeBytes(S& source, uint8_t* scratch, uint32_t n) {
     if constexpr (IsUnchecked<S>) {
-        source.read(out, n, kept);
+        return source.take(n);
     } else {
         for (uint32_t i = 0; i < n; ++i) {
             if (source.hasData() <= 0)
-                return false;
-            const uint8_t byte = source.readByte();
-            if (i < kept)
-                out[i] = byte;
+                return nullptr;
+            scratch[i] = source.readByte();
         }
+        return scratch;
     }
-    return true;
 }
 
 // Source types may report that a read ran past their end (a truncated varint or string).
@@ -141,7 +140,9 @@ template <ByteSource S>
     bool bad = false;
     out.id = detail::readVarint(source, bad);
     uint32_t textLength = 0;
+    const char* text = text_;
     uint32_t payloadSize = 0;
+    const uint8_t* payload = payload_;
     const PayloadClass payloadClass = payloadClassOf(out.id);
 
     auto readStringLength = [&] {
@@ -172,11 +173,15 @@ template <ByteSource S>
         const uint32_t length = readStringLength();
         if (!detail::fits(source, length))
             return NeedsCheckedRead;
-        // A string cut off by the end of the source shows as an overrun below.
-        for (uint32_t i = 0; i < length; ++i) {
-            const char c = char(source.readByte());
-            if (i < MaxPacketString)
-                text_[i] = c;
+        if constexpr (detail::IsUnchecked<S>) {
+            text = reinterpret_cast<const char*>(source.take(length));
+        } else {
+            // A string cut off by the end of the source shows as an overrun below.
+            for (uint32_t i = 0; i < length; ++i) {
+                const char c = char(source.readByte());
+                if (i < MaxPacketString)
+                    text_[i] = c;
+            }
         }
         textLength = length < MaxPacketString ? length : MaxPacketString;
         break;
@@ -197,7 +202,8 @@ template <ByteSource S>
             return DecodeInvalidPacket;
         if (!detail::fits(source, length))
             return NeedsCheckedRead;
-        if (!detail::readBytes(source, payload_, length, length))
+        payload = detail::takeBytes(source, payload_, length);
+        if (!payload)
             return DecodeIncompletePacket;
         payloadSize = length;
         break;
@@ -214,7 +220,8 @@ template <ByteSource S>
             return DecodeInvalidPacket;
         if (!detail::fits(source, count - taken))
             return NeedsCheckedRead;
-        if (!detail::readBytes(source, payload_, count - taken, count - taken))
+        payload = detail::takeBytes(source, payload_, count - taken);
+        if (!payload)
             return DecodeInvalidPacket;
         payloadSize = count - taken;
         break;
@@ -235,7 +242,7 @@ template <ByteSource S>
 
     if (out.id == SystemInfoEvent && timestampFrequency_ == 0 && payloadSize > 0) {
         bool ignored = false;
-        MemorySource block(payload_, payloadSize);
+        MemorySource block(payload, payloadSize);
         timestampFrequency_ = detail::readVarint(block, ignored);
     }
     if (out.id == TargetTimeUsEvent && timeBase_ == 0 && timestampFrequency_ != 0) {
@@ -248,9 +255,9 @@ template <ByteSource S>
     }
 
     if (textLength)
-        out.text = reinterpret_cast<char*>(staging_->keepBlock(text_, textLength, true));
+        out.text = reinterpret_cast<char*>(staging_->keepBlock(text, textLength, true));
     if (payloadSize) {
-        out.payload = staging_->keepBlock(payload_, payloadSize);
+        out.payload = staging_->keepBlock(payload, payloadSize);
         out.payloadSize = payloadSize;
     }
     return 1;
