@@ -265,10 +265,7 @@ uint32_t EventStore::dropFront(uint32_t n) {
 bool EventStore::appendNodeBlock() {
     const size_t block = nodeBlocks_.size();
     const size_t size = nodeBlockSize(block);
-    nodeBlocks_.push_back(
-        block < SmallNodeBlocks
-            ? PoolBlock(static_cast<std::byte*>(std::malloc(size * sizeof(EventNode))))
-            : allocateLargePageBlock(size * sizeof(EventNode)));
+    nodeBlocks_.push_back(allocatePoolBlock(size * sizeof(EventNode)));
     if (!nodeBlocks_.back()) {
         nodeBlocks_.pop_back();
         return false;

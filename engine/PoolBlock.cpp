@@ -17,6 +17,12 @@ PoolBlock allocateLargePageBlock(size_t bytes) {
     return block;
 }
 
+PoolBlock allocatePoolBlock(size_t bytes) {
+    if (bytes >= LargePageSize)
+        return allocateLargePageBlock(bytes);
+    return PoolBlock(static_cast<std::byte*>(std::malloc(bytes)));
+}
+
 bool prefaultPages(std::byte* start, size_t bytes) {
 #if defined(__linux__) && defined(MADV_POPULATE_WRITE)
     return madvise(start, bytes, MADV_POPULATE_WRITE) == 0;

@@ -17,6 +17,8 @@ using PoolBlock = std::unique_ptr<std::byte[], FreeBlock>;
 // Memory is only touched when used. Null when memory ran out.
 inline constexpr size_t LargePageSize = 2 * 1024 * 1024;
 PoolBlock allocateLargePageBlock(size_t bytes);
+// Large pages for a block of a large page or more, the heap for a smaller one.
+PoolBlock allocatePoolBlock(size_t bytes);
 
 // Takes the first touch (the system's page zeroing) of untouched pool memory ahead of its use,
 // without writing to it; false where the system cannot.

@@ -31,11 +31,11 @@ bool StagingBuffer::grow(uint32_t count) {
     if (count >= Capacity)
         return false;
     std::lock_guard guard(lock_);
-    auto* block = static_cast<EventRecord*>(std::malloc(sizeof(EventRecord) * GrowthStep));
+    PoolBlock block = allocateLargePageBlock(sizeof(EventRecord) * GrowthStep);
     if (!block)
         return false;
-    records_[capacity_ / GrowthStep] = block;
-    capacity_ += GrowthStep;
+    records_[capacity_ / GrowthStep] = reinterpret_cast<EventRecord*>(block.release());
+    capacity_ = std::min(capacity_ + GrowthStep, Capacity); // the last block is not all used
     return true;
 }
 

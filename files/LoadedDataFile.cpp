@@ -42,8 +42,11 @@ bool LoadedDataFile::open(const QString& path, QString* error) {
     readError_.clear();
     const uint32_t capacity = std::min(fileSize_, WindowCapacity);
     if (capacity > windowCapacity_) {
-        window_ = std::make_unique<uint8_t[]>(capacity);
-        windowCapacity_ = capacity;
+        // In large pages: the first touch of small ones can cost more than the read itself.
+        window_.reset(reinterpret_cast<uint8_t*>(allocatePoolBlock(capacity).release()));
+        windowCapacity_ = window_ ? capacity : 0;
+        if (!window_)
+            return fail(QStringLiteral("not enough memory to read %1").arg(path));
     }
     if (fileSize_ > 0 && !readWindowAt(0))
         return fail(readError_);

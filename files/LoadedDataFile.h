@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/PoolBlock.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -90,7 +92,7 @@ private:
 
     QString fileName_;
     std::unique_ptr<QIODevice> file_;
-    std::unique_ptr<uint8_t[]> window_;
+    std::unique_ptr<uint8_t[], FreeBlock> window_;
     uint32_t windowCapacity_ = 0;
     uint32_t windowLength_ = 0;
     uint32_t windowBase_ = 0;

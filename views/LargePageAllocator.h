@@ -19,24 +19,14 @@ template <class T> struct LargePageAllocator {
     template <class U> LargePageAllocator(const LargePageAllocator<U>&) noexcept {}
 
     T* allocate(size_t count) {
-        if (!large(count))
-            return std::allocator<T>().allocate(count);
-        PoolBlock block = allocateLargePageBlock(count * sizeof(T));
+        PoolBlock block = allocatePoolBlock(count * sizeof(T));
         if (!block)
             throw std::bad_alloc();
         return reinterpret_cast<T*>(block.release());
     }
-    void deallocate(T* items, size_t count) noexcept {
-        if (large(count))
-            std::free(items);
-        else
-            std::allocator<T>().deallocate(items, count);
-    }
+    void deallocate(T* items, size_t) noexcept { std::free(items); }
 
     friend bool operator==(const LargePageAllocator&, const LargePageAllocator&) = default;
-
-private:
-    static bool large(size_t count) { return count * sizeof(T) >= LargePageSize; }
 };
 
 template <class T> using LargePageVector = std::vector<T, LargePageAllocator<T>>;
