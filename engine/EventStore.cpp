@@ -259,7 +259,18 @@ uint32_t EventStore::dropFront(uint32_t n) {
     std::erase_if(timeIndex_, [this](const auto& entry) {
         return !first_ || entry.second->record.index < first_->record.index;
     });
+    timeIndexChanged();
     return dropCount;
+}
+
+void EventStore::indexLaterSecond(uint64_t ticks, uint32_t frequency, EventNode* node) {
+    const uint64_t second = ticks / frequency;
+    if (timeIndex_.empty() || second > timeIndex_.rbegin()->first)
+        timeIndex_.emplace_hint(timeIndex_.end(), second, node);
+    const uint64_t last = timeIndex_.rbegin()->first;
+    // A second that ends past the largest tick count never ends.
+    indexedUntil_ = last < UINT64_MAX / frequency ? (last + 1) * frequency : UINT64_MAX;
+    indexedFrequency_ = frequency;
 }
 
 bool EventStore::appendNodeBlock() {
@@ -294,6 +305,7 @@ void EventStore::clear() {
     total_ = 0;
     rowTable_.clear();
     timeIndex_.clear();
+    timeIndexChanged();
     blocks_.clear();
 }
 

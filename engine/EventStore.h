@@ -79,10 +79,13 @@ public:
     void clear();
     std::function<void(EventNode* firstKept)> beforeDrop;
 
-    // Time index: the first stored node of each second of target time.
-    void indexSecond(uint64_t second, EventNode* node) {
-        if (timeIndex_.empty() || second > timeIndex_.rbegin()->first)
-            timeIndex_.emplace_hint(timeIndex_.end(), second, node);
+    // Time index: the first stored node of each second of target time. Files `node`, at
+    // `ticks`, if it is the first of a second later than every one filed.
+    void indexTime(uint64_t ticks, uint32_t frequency, EventNode* node) {
+        // Most events fall in the second filed last: no division, no look into the map.
+        if (ticks < indexedUntil_ && frequency == indexedFrequency_)
+            return;
+        indexLaterSecond(ticks, frequency, node);
     }
     bool timeIndexEmpty() const { return timeIndex_.empty(); }
     const std::map<uint64_t, EventNode*>& timeIndex() const { return timeIndex_; }
@@ -111,7 +114,13 @@ private:
     bool filterActive_ = false;
     std::array<bool, FilterClassCount> classShown_{true, true, true, true, true, true};
 
+    void indexLaterSecond(uint64_t ticks, uint32_t frequency, EventNode* node);
+    // Forgets where the last second filed ends, after the map changed.
+    void timeIndexChanged() { indexedFrequency_ = 0; }
+
     std::map<uint64_t, EventNode*> timeIndex_;
+    uint64_t indexedUntil_ = 0;     // the end of the last second filed, in ticks
+    uint32_t indexedFrequency_ = 0; // the frequency of that end; 0: not known
 
     // Adds a block to the node pool; false when memory ran out.
     bool appendNodeBlock();

@@ -88,7 +88,7 @@ void RecordingEngine::appendInterpreted(const EventRecord& record, PassKind pass
     if (pass != PassKind::Replay)
         statistics.closeIntervalIfDue(record, tracker);
     if (const uint32_t frequency = tracker.timestampFrequency; frequency != 0)
-        store.indexSecond(record.timestamp / frequency, node);
+        store.indexTime(record.timestamp, frequency, node);
 }
 
 void RecordingEngine::checkpointIfDue(const EventRecord& record) {

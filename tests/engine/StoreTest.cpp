@@ -70,7 +70,7 @@ TEST_F(StoreTest, FilterClassesHideAndShowRows) {
 TEST_F(StoreTest, DropFrontFreesNodesAndTimeIndexEntries) {
     for (uint32_t i = 0; i < 10; ++i) {
         EventNode* node = add(i, 4, i * 100);
-        store.indexSecond(i, node);
+        store.indexTime(uint64_t(i) * 100, 100, node);
     }
     EventNode* announced = nullptr;
     store.beforeDrop = [&](EventNode* firstKept) { announced = firstKept; };
@@ -85,6 +85,10 @@ TEST_F(StoreTest, DropFrontFreesNodesAndTimeIndexEntries) {
     EXPECT_EQ(store.dropFront(100), 6u);
     EXPECT_EQ(store.first(), nullptr);
     EXPECT_TRUE(store.timeIndexEmpty());
+    // The index starts again: an event of a second filed before the drop is filed once more.
+    store.indexTime(500, 100, add(20, 4, 500));
+    ASSERT_FALSE(store.timeIndexEmpty());
+    EXPECT_EQ(store.timeIndex().begin()->first, 5u);
 }
 
 TEST_F(StoreTest, InsertBeforePlacesEarlierEventsInOrder) {
@@ -104,7 +108,7 @@ TEST_F(StoreTest, NodeAtTimeFindsTheLastEventNotAfterTheTime) {
     for (uint32_t i = 0; i < 10; ++i) {
         EventNode* node = add(i, 4, i * 1000);
         if (i % 3 == 0)
-            store.indexSecond(i, node);
+            store.indexTime(uint64_t(i) * 1000, 1000, node);
     }
     EXPECT_EQ(store.nodeAtTime(4500)->record.index, 4u);
     EXPECT_EQ(store.nodeAtTime(0)->record.index, 0u);
