@@ -94,8 +94,8 @@ private:
     uint progressMaximum_ = 0;
     uint32_t eventsInFile_ = 0;
     StreamStopInfo analysisStop_;
-    std::optional<NodePrefault>
-        prefault_; // from a window's worth of analysed events to the load pass's end
+    // From a window's worth of analysed events to the load pass's end.
+    std::optional<NodePrefault> prefault_;
 };
 
 } // namespace kavrin
