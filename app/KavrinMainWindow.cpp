@@ -338,7 +338,24 @@ void KavrinMainWindow::startLoader() {
     connect(worker_.get(), SIGNAL(LoadingFinished(uint, uint, bool)), this,
             SLOT(OnLoadingFinished(uint, uint, bool)), Qt::QueuedConnection);
 
-    connect(controller_, &LoadController::TriggerLoad, this, &KavrinMainWindow::TriggerLoad);
+    // The analysis pass reads every record once, right after it is decoded: on this thread the
+    // records are still in the cache then, where handing them over between cores cost more than
+    // the second core gained, and the views see the figures on the thread that writes them.
+    analysisWorker_ = std::make_unique<FileLoadWorker>(session_);
+    analysisWorker_->setChunkSizeAfterTimeBase(FileLoadWorker::InlineChunkSize);
+    connect(analysisWorker_.get(), &FileLoadWorker::LoadingStarted, this,
+            &KavrinMainWindow::OnLoadingStarted);
+    connect(analysisWorker_.get(), &FileLoadWorker::DataLoaded, this,
+            &KavrinMainWindow::OnDataLoaded);
+    connect(analysisWorker_.get(), &FileLoadWorker::LoadingFinished, this,
+            &KavrinMainWindow::OnLoadingFinished);
+    connect(controller_, &LoadController::TriggerLoad, this,
+            [this](uint first, uint count, bool append) {
+                if (controller_->pass() == LoadController::Pass::Analysis)
+                    analysisWorker_->LoadDataInSlices(first, count, append);
+                else
+                    emit TriggerLoad(first, count, append);
+            });
     connect(controller_, &LoadController::TriggerLoad, timeline_, &TimelineState::passStarted);
     connect(controller_, &LoadController::logInfo, this,
             [this](const QString& text) { log_.message(text); });

@@ -7,18 +7,13 @@
 
 namespace kavrin::cli {
 
-namespace {
-// Each chunk is processed as soon as it is decoded, while its records are still in the cache.
-constexpr uint32_t InlineChunkSize = 10'000;
-} // namespace
-
 Recording::Recording(int resolution, bool systemTime, std::FILE* messages)
     : log_([messages](const QString& line) {
           std::fprintf(messages, "%s\n", line.toUtf8().constData());
       }),
       progress_(std::make_unique<ProgressLine>(messages)) {
     connectLoader(controller_, worker_, Qt::DirectConnection);
-    worker_.setChunkSizeAfterTimeBase(InlineChunkSize);
+    worker_.setChunkSizeAfterTimeBase(FileLoadWorker::InlineChunkSize);
     presentation_.display.resolution = resolution;
     presentation_.display.systemTime = systemTime;
     wireEngine(engine_, presentation_, log_, {}, QCoreApplication::applicationDirPath());

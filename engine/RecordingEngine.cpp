@@ -30,7 +30,6 @@ RecordingEngine::RecordingEngine() {
 void RecordingEngine::resetAll() {
     decoder.reset();
     staging.trim();
-    nextChunkStaging.trim();
     store.clear();
     checkpoints.clear();
     tracker.reset();
@@ -129,7 +128,7 @@ void RecordingEngine::processEvent(EventRecord& record, bool atStep) {
 bool RecordingEngine::processNext(SliceResult& result) {
     EventRecord record;
     const bool atStep = nextIndex % window.step == 0;
-    if (!takeRecord(staging, nextIndex, atStep, record))
+    if (!takeRecord(nextIndex, atStep, record))
         return false;
     processEvent(record, atStep); // borrows the staged blocks; the store keeps copies
     if (dropDue()) {
@@ -181,27 +180,24 @@ SliceResult RecordingEngine::dataProcess(uint32_t count) {
 }
 
 void RecordingEngine::analyse(uint32_t first, uint32_t last) {
-    const bool inNext = first - nextChunkStaging.base() < nextChunkStaging.count();
-    StagingBuffer& from = inNext ? nextChunkStaging : staging;
     if (!keepOverview)
-        return analyseRange<false>(from, first, last);
+        return analyseRange<false>(first, last);
     // Events the summary holds already (a pass over them again) go through without it.
     const uint32_t fresh = std::max(first, overview.nextIndex());
     if (first < fresh)
-        analyseRange<false>(from, first, std::min(last, fresh - 1));
+        analyseRange<false>(first, std::min(last, fresh - 1));
     if (fresh <= last)
-        analyseRange<true>(from, fresh, last);
+        analyseRange<true>(fresh, last);
 }
 
 // The loop is made once with the summary and once without, so that neither pays for the test.
-template <bool WithOverview>
-void RecordingEngine::analyseRange(StagingBuffer& from, uint32_t first, uint32_t last) {
+template <bool WithOverview> void RecordingEngine::analyseRange(uint32_t first, uint32_t last) {
     EventRecord record;
     OverviewCursor cursor = overview.startFeed(tracker.activity);
     // The next index at a window step, counted instead of divided for every event.
     uint64_t step = (uint64_t(first) + window.step - 1) / window.step * window.step;
     uint64_t index = first;
-    for (; index <= last && takeRecord(from, uint32_t(index), index == step, record); ++index) {
+    for (; index <= last && takeRecord(uint32_t(index), index == step, record); ++index) {
         // Checkpoints all through the file let the window move anywhere without decoding what
         // lies before. The load pass takes the first one: it starts where the file does.
         if (index == step) {
@@ -229,7 +225,7 @@ void RecordingEngine::analyseRange(StagingBuffer& from, uint32_t first, uint32_t
         }
         processedCount = uint32_t(index) + 1;
         largestProcessedCount = std::max(largestProcessedCount, processedCount);
-        from.consumed(uint32_t(index));
+        staging.consumed(uint32_t(index));
     }
     if constexpr (WithOverview)
         overview.finishFeed(cursor, tracker.activity, uint32_t(index));

@@ -60,7 +60,6 @@ public:
     // Processes up to `count` staged records; returns how many, and whether any dropped.
     SliceResult dataProcess(uint32_t count);
     // Analysis pass over staged records first..last: interpret and measure, store nothing.
-    // They are in `staging` or in `nextChunkStaging`.
     void analyse(uint32_t first, uint32_t last);
 
     // Prepares a load pass of a file that was analysed: run state back to before event 0.
@@ -75,9 +74,6 @@ public:
     void finishAnalysisPass();
 
     StagingBuffer staging;
-    // The analysis pass of a file decodes its next chunk here while the chunk in `staging` is
-    // analysed, and the other way round.
-    StagingBuffer nextChunkStaging;
     StreamDecoder decoder{staging};
     EventStore store;
     Checkpoints checkpoints;
@@ -105,8 +101,8 @@ public:
 
 private:
     // A record at a window step (`atStep`) comes from its checkpoint if there is one.
-    bool takeRecord(const StagingBuffer& from, uint32_t index, bool atStep, EventRecord& out) {
-        if (from.copyOut(index, out) != 0)
+    bool takeRecord(uint32_t index, bool atStep, EventRecord& out) {
+        if (staging.copyOut(index, out) != 0)
             return false;
         if (atStep)
             takeCheckpointRecord(index, out);
@@ -120,8 +116,7 @@ private:
     void processEvent(EventRecord& record, bool atStep);
     void appendInterpreted(const EventRecord& record, PassKind pass);
     bool processNext(SliceResult& result);
-    template <bool WithOverview>
-    void analyseRange(StagingBuffer& from, uint32_t first, uint32_t last);
+    template <bool WithOverview> void analyseRange(uint32_t first, uint32_t last);
     // Processing the event at nextIndex fills the window: the oldest events go.
     bool dropDue() const { return nextIndex - firstIndex >= window.size - 1; }
     void announce(const SliceResult& result, uint32_t rowsBefore);

@@ -24,10 +24,8 @@ inline constexpr uint32_t MaxEndCount = 10;
 // It owns whole cache lines: it may run on another thread than the one reading its records.
 class alignas(64) StreamDecoder {
 public:
-    explicit StreamDecoder(StagingBuffer& staging) : staging_(&staging) {}
-    StagingBuffer& staging() const { return *staging_; }
-    // Where records go from the next call on: the analysis pass alternates two buffers.
-    void stageInto(StagingBuffer& staging) { staging_ = &staging; }
+    explicit StreamDecoder(StagingBuffer& staging) : staging_(staging) {}
+    StagingBuffer& staging() const { return staging_; }
 
     // Decodes up to maxRecords packets; see DecodeResult for what a non-positive result means.
     template <ByteSource S> int32_t decodePackets(S& source, uint32_t maxRecords);
@@ -60,7 +58,7 @@ private:
     template <ByteSource S> int32_t decodeChecked(S& source, EventRecord& out);
     void rebase(uint64_t ticks, uint64_t now);
 
-    StagingBuffer* staging_;
+    StagingBuffer& staging_;
     uint64_t runningTime_ = 0;
     uint64_t timeBase_ = 0;
     uint32_t timestampFrequency_ = 0;

@@ -255,9 +255,9 @@ template <ByteSource S>
     }
 
     if (textLength)
-        out.text = reinterpret_cast<char*>(staging_->keepBlock(text, textLength, true));
+        out.text = reinterpret_cast<char*>(staging_.keepBlock(text, textLength, true));
     if (payloadSize) {
-        out.payload = staging_->keepBlock(payload, payloadSize);
+        out.payload = staging_.keepBlock(payload, payloadSize);
         out.payloadSize = payloadSize;
     }
     return 1;
@@ -288,7 +288,7 @@ template <ByteSource S>
 template <ByteSource S> int32_t StreamDecoder::decodePackets(S& source, uint32_t maxRecords) {
     int32_t decoded = 0;
     decodedInLastCall_ = 0;
-    StagingBuffer& staging = *staging_;
+    StagingBuffer& staging = staging_;
     nextIndex_ = staging.base() + staging.count();
     while (uint32_t(decoded) < maxRecords) {
         // A record is decoded straight into its slot; it counts once committed.

@@ -62,8 +62,6 @@ void LoadController::loadFile() {
 void LoadController::startPass(Pass pass, uint32_t first, uint32_t count) {
     pass_ = pass;
     requested_ = count;
-    // Only the analysis pass leaves staged records behind once it read them.
-    session_.alternateStaging = pass == Pass::Analysis;
     emit TriggerLoad(first, count, true);
 }
 

@@ -44,6 +44,7 @@ public:
     bool moveWindowTo(uint32_t index);
 
     bool busy() const { return pass_ != Pass::None; }
+    Pass pass() const { return pass_; }
     // Stops faulting in the store's nodes: before the engine goes.
     void stopPrefault() { prefault_.reset(); }
     // Events (Sync records included) that the analysis pass found.

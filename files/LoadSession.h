@@ -19,9 +19,6 @@ struct LoadSession {
     LoadedDataFile& file;
     PendingChunks pendingChunks;
     StreamStopInfo stop;
-    // The pass decodes a chunk while the one before is processed (FileLoadWorker); set before
-    // the pass starts.
-    bool alternateStaging = false;
 };
 
 } // namespace kavrin
