@@ -357,6 +357,8 @@ void KavrinMainWindow::startLoader() {
                     emit TriggerLoad(first, count, append);
             });
     connect(controller_, &LoadController::TriggerLoad, timeline_, &TimelineState::passStarted);
+    connect(controller_, &LoadController::loadPassStarting, timeline_,
+            &TimelineState::reserveAhead);
     connect(controller_, &LoadController::logInfo, this,
             [this](const QString& text) { log_.message(text); });
     connect(controller_, &LoadController::propertiesRead, this, &KavrinMainWindow::showProperties);

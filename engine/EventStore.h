@@ -51,7 +51,7 @@ public:
     // A node holding `record` with copies of its text and payload in the store's block memory.
     EventNode* makeNode(const EventRecord& record);
     // Allocates the pool's blocks for `nodes` nodes in all, untouched; returns the blocks of
-    // large pages this added, so that another thread can take their first touch (NodePrefault).
+    // large pages this added, so that another thread can take their first touch (PagePrefault).
     std::vector<std::span<std::byte>> reserveNodes(size_t nodes);
     // Nodes the pool's blocks hold, handed out or not.
     size_t pooledNodes() const { return pooledNodes_; }

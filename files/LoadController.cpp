@@ -55,7 +55,8 @@ void LoadController::loadFile() {
     // The nodes of the window filled next are faulted in on the other core meanwhile, if the
     // analysis did not start that already.
     if (!prefault_)
-        prefault_.emplace(engine.store, std::min(found, count));
+        prefault_.emplace(engine.store.reserveNodes(std::min(found, count)));
+    emit loadPassStarting(std::min(found, count));
     startPass(Pass::Load, 0, count);
 }
 
@@ -170,7 +171,7 @@ void LoadController::OnDataLoaded(uint First, uint Last, bool Appending) {
         // The load pass will fill the whole window: the first touch of its nodes, costly page
         // zeroing, is taken beside the rest of the analysis.
         if (!prefault_ && Last + 1 >= engine.window.size)
-            prefault_.emplace(engine.store, engine.window.size);
+            prefault_.emplace(engine.store.reserveNodes(engine.window.size));
     } else {
         engine.dataProcess(Last - First + 1);
         // Appended nodes are numbered as they come; a filter is brought up to date.

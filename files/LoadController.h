@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/ContextTables.h"
-#include "engine/NodePrefault.h"
+#include "engine/PagePrefault.h"
 #include "files/LoadSession.h"
 
 #include <QList>
@@ -70,6 +70,8 @@ signals:
     void progressFinished();
     // Events were stored, or the stored window was emptied for a move.
     void windowChanged();
+    // The load pass starts and will store up to this many events: room may be set aside.
+    void loadPassStarting(uint events);
     void passFinished(kavrin::LoadController::Pass pass, uint first, uint last);
 
 public slots:
@@ -96,7 +98,7 @@ private:
     uint32_t eventsInFile_ = 0;
     StreamStopInfo analysisStop_;
     // From a window's worth of analysed events to the load pass's end.
-    std::optional<NodePrefault> prefault_;
+    std::optional<PagePrefault> prefault_;
 };
 
 } // namespace kavrin

@@ -20,6 +20,23 @@ void TimelineIndex::clear() {
     ++generation_;
 }
 
+namespace {
+template <class T> std::span<std::byte> reservedBytes(LargePageVector<T>& items) {
+    return {reinterpret_cast<std::byte*>(items.data()), items.capacity() * sizeof(T)};
+}
+} // namespace
+
+void TimelineIndex::reserveAhead(size_t events) {
+    if (events <= times_.capacity())
+        return;
+    prefault_.reset(); // the arrays move
+    times_.reserve(events);
+    nodes_.reserve(events);
+    entries_.reserve(events);
+    prefault_.emplace(std::vector<std::span<std::byte>>{
+        reservedBytes(times_), reservedBytes(nodes_), reservedBytes(entries_)});
+}
+
 bool TimelineIndex::stillMatches(const EventStore& store, const TimeBase& timeBase) const {
     if (timeBase.frequency != timeBase_.frequency || empty())
         return false;
@@ -31,6 +48,8 @@ bool TimelineIndex::stillMatches(const EventStore& store, const TimeBase& timeBa
 void TimelineIndex::sync(const EventStore& store, const TimeBase& timeBase) {
     if (store.total() == size() && (empty() || stillMatches(store, timeBase)))
         return;
+    if (store.total() > times_.capacity())
+        prefault_.reset(); // the arrays move
     EventNode* next = nullptr;
     if (stillMatches(store, timeBase)) {
         // An overflow resets the context after the node appended before it.

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "engine/PagePrefault.h"
 #include "presentation/TimeBase.h"
 #include "views/LargePageAllocator.h"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -31,6 +33,9 @@ public:
     // of the store or the time base changed.
     void sync(const EventStore& store, const TimeBase& timeBase);
     void clear();
+    // Makes room for `events` events, whose pages another thread faults in meanwhile: a pass
+    // about to store that many gets an index that costs no page zeroing when first painted.
+    void reserveAhead(size_t events);
 
     size_t size() const { return times_.size(); }
     bool empty() const { return times_.empty(); }
@@ -83,6 +88,8 @@ private:
     LargePageVector<uint64_t> times_;
     LargePageVector<EventNode*> nodes_;
     LargePageVector<Entry> entries_;
+    // Over the three arrays above, declared after them so that it stops before they go.
+    std::optional<PagePrefault> prefault_;
     std::vector<uint32_t> apiCalls_;
     std::vector<uint32_t> messages_;
     std::vector<ReadyList> readyBySlot_;

@@ -90,6 +90,8 @@ public:
     // never names nodes a window step drops). Both forget the index and the selection.
     void passStarted();
     void passEnded();
+    // A pass will store up to `events` events: the index makes room for them meanwhile.
+    void reserveAhead(uint events) { index_.reserveAhead(events); }
 
 signals:
     // The shown window, zoom, cursor or selection changed.

@@ -70,6 +70,7 @@ private slots:
     void echoesOfTheListAndTheScrollBarDoNotComeBack();
     void resetForgetsTheSelectionAndTheIndex();
     void aFilePassShowsNoEventsAndIndexesThemOnceItEnds();
+    void roomSetAsideForAPassLeavesTheIndexAsItWouldBe();
 };
 
 void TimelineStateTest::eachChangeNotifiesOnceAndEveryViewRepaints() {
@@ -211,6 +212,28 @@ void TimelineStateTest::aFilePassShowsNoEventsAndIndexesThemOnceItEnds() {
     QCOMPARE(ready.size(), size_t(1));
     QCOMPARE(ready[0].startNs, 700ull);
     QCOMPARE(ready[0].endNs, 800ull);
+}
+
+// Room set aside before a pass, too little or enough, leaves the index as one built without it.
+void TimelineStateTest::roomSetAsideForAPassLeavesTheIndexAsItWouldBe() {
+    Observers plain;
+    const TimelineIndex& expected = plain.state.index();
+    QVERIFY(expected.size() > 2);
+    for (const uint events : {2u, 1000u}) {
+        Observers o;
+        o.state.passStarted();
+        o.state.reserveAhead(events);
+        o.state.passEnded();
+        const TimelineIndex& index = o.state.index();
+        QCOMPARE(index.size(), expected.size());
+        for (size_t i = 0; i < index.size(); ++i) {
+            QCOMPARE(index.timeNs(i), expected.timeNs(i));
+            QCOMPARE(index.node(i)->record.index, expected.node(i)->record.index);
+            QCOMPARE(index.slotBefore(i), expected.slotBefore(i));
+            QCOMPARE(index.slotAfter(i), expected.slotAfter(i));
+            QCOMPARE(index.slotOwner(i), expected.slotOwner(i));
+        }
+    }
 }
 
 } // namespace kavrin

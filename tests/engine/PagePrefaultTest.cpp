@@ -1,4 +1,4 @@
-#include "engine/NodePrefault.h"
+#include "engine/PagePrefault.h"
 #include "engine/EventStore.h"
 
 #include <gtest/gtest.h>
@@ -18,11 +18,11 @@ void fill(EventStore& store, uint32_t first, uint32_t count) {
     }
 }
 
-TEST(NodePrefault, TheWindowFillsTheReservedPoolAndNothingMore) {
+TEST(PagePrefault, TheWindowFillsTheReservedPoolAndNothingMore) {
     EventStore store;
     size_t reserved = 0;
     {
-        NodePrefault prefault(store, Window);
+        PagePrefault prefault(store.reserveNodes(Window));
         reserved = store.pooledNodes();
         EXPECT_GE(reserved, Window);
         // Beside the pass that fills the same blocks.
@@ -37,13 +37,13 @@ TEST(NodePrefault, TheWindowFillsTheReservedPoolAndNothingMore) {
     EXPECT_EQ(expected, Window);
 }
 
-TEST(NodePrefault, APoolThatHoldsTheWindowReservesNothing) {
+TEST(PagePrefault, APoolThatHoldsTheWindowReservesNothing) {
     EventStore store;
     fill(store, 0, Window);
     const size_t pooled = store.pooledNodes();
     store.clear();
     {
-        NodePrefault prefault(store, Window);
+        PagePrefault prefault(store.reserveNodes(Window));
         EXPECT_EQ(store.pooledNodes(), pooled);
     }
     // The cleared nodes are reused before any block is added.
@@ -52,9 +52,9 @@ TEST(NodePrefault, APoolThatHoldsTheWindowReservesNothing) {
     EXPECT_EQ(store.first()->record.index, Window);
 }
 
-TEST(NodePrefault, AStopBeforeTheEndLeavesThePoolWhole) {
+TEST(PagePrefault, AStopBeforeTheEndLeavesThePoolWhole) {
     EventStore store;
-    { NodePrefault prefault(store, 5 * Window); }
+    { PagePrefault prefault(store.reserveNodes(5 * Window)); }
     const size_t reserved = store.pooledNodes();
     fill(store, 0, 5 * Window);
     EXPECT_EQ(store.pooledNodes(), reserved);

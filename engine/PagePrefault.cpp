@@ -1,28 +1,27 @@
-#include "engine/NodePrefault.h"
+#include "engine/PagePrefault.h"
 
-#include "engine/EventStore.h"
+#include "engine/PoolBlock.h"
 
 #include <algorithm>
 
 namespace kavrin {
 
-NodePrefault::NodePrefault(EventStore& store, size_t nodes) {
-    std::vector<std::span<std::byte>> blocks = store.reserveNodes(nodes);
+PagePrefault::PagePrefault(std::vector<std::span<std::byte>> blocks) {
     if (!blocks.empty())
-        thread_ = std::thread(&NodePrefault::run, this, std::move(blocks));
+        thread_ = std::thread(&PagePrefault::run, this, std::move(blocks));
 }
 
-NodePrefault::~NodePrefault() {
+PagePrefault::~PagePrefault() {
     stop_.store(true, std::memory_order_relaxed);
     finish();
 }
 
-void NodePrefault::finish() {
+void PagePrefault::finish() {
     if (thread_.joinable())
         thread_.join();
 }
 
-void NodePrefault::run(std::vector<std::span<std::byte>> blocks) {
+void PagePrefault::run(std::vector<std::span<std::byte>> blocks) {
     // One large page at a time, so that a stop waits for little.
     for (auto block = blocks.rbegin(); block != blocks.rend(); ++block) {
         for (size_t offset = 0; offset < block->size(); offset += LargePageSize) {
