@@ -70,10 +70,6 @@ static EventClass appendClassOf(uint32_t id) {
 
 EventStore::EventStore() = default;
 
-EventStore::~EventStore() {
-    clear();
-}
-
 // Nodes come from the free list, else from the unused part of the newest block. A block's
 // memory is touched only as its nodes are handed out, so the first touch of new memory is
 // spread over the events instead of stalling one slice for a whole block.

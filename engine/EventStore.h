@@ -44,7 +44,9 @@ EventClass eventClassOf(uint32_t id);
 class EventStore {
 public:
     EventStore();
-    ~EventStore();
+    // Nodes need no destruction: the pool's blocks go as they are, without a walk over a
+    // million nodes to list them as free.
+    ~EventStore() = default;
     EventStore(const EventStore&) = delete;
     EventStore& operator=(const EventStore&) = delete;
 
