@@ -65,9 +65,11 @@ void RecordingEngine::registerBuiltInContexts() {
     contextList.rebuild(tracker);
 }
 
-void RecordingEngine::takeCheckpointRecord(uint32_t index, EventRecord& out) {
-    if (const Checkpoint* checkpoint = checkpoints.find(index))
+bool RecordingEngine::takeCheckpointRecord(uint32_t index, EventRecord& out) {
+    const Checkpoint* checkpoint = checkpoints.find(index);
+    if (checkpoint)
         out = checkpoint->record; // borrowed from the checkpoint, as from the staging buffer
+    return checkpoint != nullptr;
 }
 
 void RecordingEngine::appendInterpreted(const EventRecord& record, PassKind pass) {
@@ -192,26 +194,37 @@ void RecordingEngine::analyse(uint32_t first, uint32_t last) {
 
 // The loop is made once with the summary and once without, so that neither pays for the test.
 template <bool WithOverview> void RecordingEngine::analyseRange(uint32_t first, uint32_t last) {
-    EventRecord record;
+    EventRecord stepRecord;
     OverviewCursor cursor = overview.startFeed(tracker.activity);
     // The next index at a window step, counted instead of divided for every event.
     uint64_t step = (uint64_t(first) + window.step - 1) / window.step * window.step;
+    // The engine's running figures, kept in registers and stored once the range is done.
+    uint64_t recordTime = lastRecordTime;
+    uint64_t interpretedTime = lastTimestamp;
     uint64_t index = first;
-    for (; index <= last && takeRecord(uint32_t(index), index == step, record); ++index) {
+    for (; index <= last; ++index) {
+        // Each record is read once: it is interpreted where it was staged.
+        EventRecord* staged = staging.staged(uint32_t(index));
+        if (!staged)
+            break;
         // Checkpoints all through the file let the window move anywhere without decoding what
         // lies before. The load pass takes the first one: it starts where the file does.
         if (index == step) {
             step += window.step;
+            if (takeCheckpointRecord(uint32_t(index), stepRecord))
+                staged = &stepRecord;
+            lastRecordTime = recordTime;
             if (index != 0)
-                checkpointIfDue(record);
+                checkpointIfDue(*staged);
         }
-        lastRecordTime = record.timestamp;
+        EventRecord& record = *staged;
+        recordTime = record.timestamp;
         if (record.id != SyncEvent) {
             tracker.interpret(record, PassKind::Analysis);
             if constexpr (WithOverview)
                 overview.feed(record, cursor, tracker.activity);
             statistics.closeIntervalIfDue(record, tracker);
-            lastTimestamp = record.timestamp;
+            interpretedTime = record.timestamp;
             // Most events switch nothing: the summary follows a switch in the tracker's branch.
             if (record.contextBefore != record.contextAfter) {
                 tracker.accountSwitch(record, PassKind::Analysis);
@@ -223,9 +236,13 @@ template <bool WithOverview> void RecordingEngine::analyseRange(uint32_t first, 
         } else if constexpr (WithOverview) {
             overview.skip(uint32_t(index), cursor, tracker.activity);
         }
-        processedCount = uint32_t(index) + 1;
+    }
+    lastRecordTime = recordTime;
+    lastTimestamp = interpretedTime;
+    if (index > first) {
+        processedCount = uint32_t(index);
         largestProcessedCount = std::max(largestProcessedCount, processedCount);
-        staging.consumed(uint32_t(index));
+        staging.consumed(uint32_t(index) - 1);
     }
     if constexpr (WithOverview)
         overview.finishFeed(cursor, tracker.activity, uint32_t(index));

@@ -108,7 +108,8 @@ private:
             takeCheckpointRecord(index, out);
         return true;
     }
-    void takeCheckpointRecord(uint32_t index, EventRecord& out);
+    // Copies the record of the checkpoint at `index`, if there is one.
+    bool takeCheckpointRecord(uint32_t index, EventRecord& out);
     // At a window step: where decoding can resume, and with which tracker state.
     void checkpointIfDue(const EventRecord& record);
     // Interprets the record in place and stores a copy of it, text and payload included;

@@ -70,6 +70,15 @@ public:
             visit(slot(k - 1));
     }
 
+    // Consumer alone with the buffer (no producer at work): the record with that index in place,
+    // null when it is not staged. Its text and payload stay valid until consumed() passes it.
+    EventRecord* staged(uint32_t index) const {
+        const uint64_t state = state_.load(std::memory_order_acquire);
+        const uint32_t base = baseOf(state);
+        if (index < base || index - base >= countOf(state))
+            return nullptr;
+        return &slot(index - base);
+    }
     // Consumer: copies the record with that index; -1 when it is not staged. Its text and
     // payload are borrowed: valid until consumed() passes its index.
     int copyOut(uint32_t index, EventRecord& out) const {
