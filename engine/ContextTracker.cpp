@@ -37,7 +37,7 @@ uint32_t ContextTracker::popContext() {
     return context;
 }
 
-void ContextTracker::interpret(EventRecord& record, PassKind pass) {
+void ContextTracker::interpretEvent(EventRecord& record, PassKind pass) {
     const bool counting = pass != PassKind::Replay;
     record.context = record.contextBefore = record.contextAfter = current;
     switch (record.id) {
@@ -195,51 +195,15 @@ void ContextTracker::interpret(EventRecord& record, PassKind pass) {
             modulesChanged = true;
         }
         break;
-    default:
-        activity.apiCalls += record.id >= FirstCallId ? 1 : 0;
+    default: // API names and ends: nothing to track
         break;
     }
 }
 
-void ContextTracker::accountSwitch(const EventRecord& record, PassKind pass) {
-    if (record.contextBefore == record.contextAfter)
-        return;
-    const bool counting = pass != PassKind::Replay;
-    ContextInfo& old = contexts[record.contextBefore];
-    old.id = record.contextBefore;
-    if (old.measured && counting) {
-        if (pass == PassKind::Load && record.id == TaskRunEvent &&
-            record.contextBefore != SchedulerContext && hooks.diagnostic)
-            hooks.diagnostic("Event " + std::to_string(uint64_t(record.index) + 1) +
-                             ": Context switch without scheduler");
-        if (record.timestamp > old.enteredAt) {
-            const uint64_t run = record.timestamp - old.enteredAt;
-            const auto low = uint32_t(run);
-            old.totalRunTime += run;
-            old.lastRunTime = low;
-            old.runTimeInInterval += low;
-            if (run < old.minRunTime) {
-                old.minRunTime = low;
-                old.minRunIndex = record.index;
-            }
-            if (run > old.maxRunTime) {
-                old.maxRunTime = low;
-                old.maxRunIndex = record.index;
-            }
-            if (isrs.contains(record.contextBefore)) {
-                counters.isrTimeInInterval += low;
-                counters.totalIsrTime += low;
-            }
-        }
-    }
-    old.measured = true;
-    ContextInfo& next = contexts[record.contextAfter];
-    next.id = record.contextAfter;
-    next.enteredAt = record.timestamp;
-    if (counting) {
-        ++next.runsInInterval;
-        ++next.runCount;
-    }
+void ContextTracker::reportSwitchWithoutScheduler(const EventRecord& record) {
+    if (hooks.diagnostic)
+        hooks.diagnostic("Event " + std::to_string(uint64_t(record.index) + 1) +
+                         ": Context switch without scheduler");
 }
 
 void ContextTracker::closeSpan(const EventRecord& record, uint64_t now) {

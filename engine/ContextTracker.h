@@ -58,8 +58,15 @@ enum class PassKind : uint8_t { Load, Analysis, Replay };
 class ContextTracker {
 public:
     // Outside the analysis pass a Log Output's payload becomes its formatted text, a heap block
-    // the caller frees.
-    void interpret(EventRecord& record, PassKind pass = PassKind::Load);
+    // the caller frees. Inline for API calls, most of a recording's events: they only take the
+    // running context.
+    void interpret(EventRecord& record, PassKind pass = PassKind::Load) {
+        if (record.id < FirstApiEvent)
+            return interpretEvent(record, pass);
+        record.context = record.contextBefore = record.contextAfter = current;
+        activity.apiCalls += record.id >= FirstCallId ? 1 : 0;
+    }
+    // Inline: the analysis pass measures a switch for every other event.
     void accountSwitch(const EventRecord& record, PassKind pass);
     void linkSpans(const EventRecord& record, EventNode* lastNode);
 
@@ -108,11 +115,54 @@ public:
     bool modulesChanged = false;
 
 private:
+    // Every event that is not an API call.
+    void interpretEvent(EventRecord& record, PassKind pass);
+    [[gnu::cold]] void reportSwitchWithoutScheduler(const EventRecord& record);
     void openReadyInterval(uint32_t task, uint64_t timestamp);
     // The context an ISR or timer exit returns to.
     uint32_t popContext();
     void linkApiEnd(const EventRecord& record, EventNode* lastNode);
     void closeSpan(const EventRecord& record, uint64_t now);
 };
+
+inline void ContextTracker::accountSwitch(const EventRecord& record, PassKind pass) {
+    if (record.contextBefore == record.contextAfter)
+        return;
+    const bool counting = pass != PassKind::Replay;
+    ContextInfo& old = contexts[record.contextBefore];
+    old.id = record.contextBefore;
+    if (old.measured && counting) {
+        if (pass == PassKind::Load && record.id == TaskRunEvent &&
+            record.contextBefore != SchedulerContext)
+            reportSwitchWithoutScheduler(record);
+        if (record.timestamp > old.enteredAt) {
+            const uint64_t run = record.timestamp - old.enteredAt;
+            const auto low = uint32_t(run);
+            old.totalRunTime += run;
+            old.lastRunTime = low;
+            old.runTimeInInterval += low;
+            if (run < old.minRunTime) {
+                old.minRunTime = low;
+                old.minRunIndex = record.index;
+            }
+            if (run > old.maxRunTime) {
+                old.maxRunTime = low;
+                old.maxRunIndex = record.index;
+            }
+            if (isrs.contains(record.contextBefore)) {
+                counters.isrTimeInInterval += low;
+                counters.totalIsrTime += low;
+            }
+        }
+    }
+    old.measured = true;
+    ContextInfo& next = contexts[record.contextAfter];
+    next.id = record.contextAfter;
+    next.enteredAt = record.timestamp;
+    if (counting) {
+        ++next.runsInInterval;
+        ++next.runCount;
+    }
+}
 
 } // namespace kavrin
