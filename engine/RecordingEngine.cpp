@@ -201,23 +201,20 @@ template <bool WithOverview> void RecordingEngine::analyseRange(uint32_t first, 
     // The engine's running figures, kept in registers and stored once the range is done.
     uint64_t recordTime = lastRecordTime;
     uint64_t interpretedTime = lastTimestamp;
-    uint64_t index = first;
-    for (; index <= last; ++index) {
-        // Each record is read once: it is interpreted where it was staged.
-        EventRecord* staged = staging.staged(uint32_t(index));
-        if (!staged)
-            break;
+    // Each record is read once: it is interpreted where it was staged.
+    const uint32_t end = staging.visitStaged(first, last, [&](EventRecord& staged, uint32_t index) {
+        EventRecord* current = &staged;
         // Checkpoints all through the file let the window move anywhere without decoding what
         // lies before. The load pass takes the first one: it starts where the file does.
         if (index == step) {
             step += window.step;
-            if (takeCheckpointRecord(uint32_t(index), stepRecord))
-                staged = &stepRecord;
+            if (takeCheckpointRecord(index, stepRecord))
+                current = &stepRecord;
             lastRecordTime = recordTime;
             if (index != 0)
-                checkpointIfDue(*staged);
+                checkpointIfDue(*current);
         }
-        EventRecord& record = *staged;
+        EventRecord& record = *current;
         recordTime = record.timestamp;
         if (record.id != SyncEvent) {
             tracker.interpret(record, PassKind::Analysis);
@@ -234,18 +231,18 @@ template <bool WithOverview> void RecordingEngine::analyseRange(uint32_t first, 
             if (record.id == IsrEnterEvent && record.context != IdleContext)
                 tracker.contexts[record.context].priority = InterruptPriority;
         } else if constexpr (WithOverview) {
-            overview.skip(uint32_t(index), cursor, tracker.activity);
+            overview.skip(index, cursor, tracker.activity);
         }
-    }
+    });
     lastRecordTime = recordTime;
     lastTimestamp = interpretedTime;
-    if (index > first) {
-        processedCount = uint32_t(index);
+    if (end > first) {
+        processedCount = end;
         largestProcessedCount = std::max(largestProcessedCount, processedCount);
-        staging.consumed(uint32_t(index) - 1);
+        staging.consumed(end - 1);
     }
     if constexpr (WithOverview)
-        overview.finishFeed(cursor, tracker.activity, uint32_t(index));
+        overview.finishFeed(cursor, tracker.activity, end);
 }
 
 void RecordingEngine::restartForLoadPass() {

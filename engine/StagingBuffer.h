@@ -70,14 +70,27 @@ public:
             visit(slot(k - 1));
     }
 
-    // Consumer alone with the buffer (no producer at work): the record with that index in place,
-    // null when it is not staged. Its text and payload stay valid until consumed() passes it.
-    EventRecord* staged(uint32_t index) const {
+    // Consumer alone with the buffer (no producer at work): visits the staged records with
+    // indexes first..last in place and in order, as visit(record, index), block by block; returns
+    // the index after the last one visited. Their texts and payloads stay valid until consumed()
+    // passes them.
+    template <class F> uint32_t visitStaged(uint32_t first, uint32_t last, F&& visit) {
         const uint64_t state = state_.load(std::memory_order_acquire);
         const uint32_t base = baseOf(state);
-        if (index < base || index - base >= countOf(state))
-            return nullptr;
-        return &slot(index - base);
+        if (first < base || last < first)
+            return first;
+        const uint64_t end =
+            std::min<uint64_t>(uint64_t(last) + 1, uint64_t(base) + countOf(state));
+        uint32_t k = first - base;
+        const auto kEnd = uint32_t(end - base);
+        while (k < kEnd) {
+            EventRecord* block = records_[k / GrowthStep];
+            const uint32_t blockStart = k / GrowthStep * GrowthStep;
+            const uint32_t blockEnd = std::min(kEnd, blockStart + GrowthStep);
+            for (; k < blockEnd; ++k)
+                visit(block[k - blockStart], base + k);
+        }
+        return std::max(first, base + kEnd);
     }
     // Consumer: copies the record with that index; -1 when it is not staged. Its text and
     // payload are borrowed: valid until consumed() passes its index.

@@ -332,6 +332,32 @@ TEST(StagingBufferTest, ConsumingTheLastRecordEmptiesTheBuffer) {
     EXPECT_EQ(staging.copyOut(500, record), -1);
 }
 
+// Visits cross the buffer's blocks in order and stop where the staged records do.
+TEST(StagingBufferTest, VisitsInPlaceAcrossBlocks) {
+    StagingBuffer staging;
+    staging.restartAt(10);
+    const uint32_t staged = 2 * StagingBuffer::GrowthStep + 5;
+    for (uint32_t i = 0; i < staged; ++i) {
+        EventRecord* slot = staging.nextSlot();
+        ASSERT_NE(slot, nullptr);
+        slot->param1 = 10 + i;
+        staging.commit();
+    }
+    std::vector<uint32_t> seen;
+    auto note = [&](EventRecord& record, uint32_t index) {
+        EXPECT_EQ(record.param1, index);
+        seen.push_back(index);
+    };
+    EXPECT_EQ(staging.visitStaged(11, 10 + staged + 100, note), 10 + staged);
+    ASSERT_EQ(seen.size(), staged - 1);
+    EXPECT_EQ(seen.front(), 11u);
+    EXPECT_EQ(seen.back(), 10 + staged - 1);
+    seen.clear();
+    EXPECT_EQ(staging.visitStaged(5, 20, note), 5u); // before the buffer's first record
+    EXPECT_EQ(staging.visitStaged(10 + staged, 10 + staged + 3, note), 10 + staged);
+    EXPECT_TRUE(seen.empty());
+}
+
 TEST(StagingBufferTest, StopsAtCapacity) {
     StagingBuffer staging;
     for (uint32_t i = 0; i < StagingBuffer::Capacity; ++i) {
