@@ -21,8 +21,12 @@ void TimelineIndex::clear() {
 }
 
 namespace {
-template <class T> std::span<std::byte> reservedBytes(LargePageVector<T>& items) {
-    return {reinterpret_cast<std::byte*>(items.data()), items.capacity() * sizeof(T)};
+// An array in large pages, to fault in; smaller ones come from the heap and are left alone.
+template <class T>
+void addLargeBlock(LargePageVector<T>& items, std::vector<std::span<std::byte>>& blocks) {
+    const size_t bytes = items.capacity() * sizeof(T);
+    if (bytes >= LargePageSize)
+        blocks.emplace_back(reinterpret_cast<std::byte*>(items.data()), bytes);
 }
 } // namespace
 
@@ -33,8 +37,11 @@ void TimelineIndex::reserveAhead(size_t events) {
     times_.reserve(events);
     nodes_.reserve(events);
     entries_.reserve(events);
-    prefault_.emplace(std::vector<std::span<std::byte>>{
-        reservedBytes(times_), reservedBytes(nodes_), reservedBytes(entries_)});
+    std::vector<std::span<std::byte>> blocks;
+    addLargeBlock(times_, blocks);
+    addLargeBlock(nodes_, blocks);
+    addLargeBlock(entries_, blocks);
+    prefault_.emplace(std::move(blocks));
 }
 
 bool TimelineIndex::stillMatches(const EventStore& store, const TimeBase& timeBase) const {
