@@ -58,8 +58,8 @@ enum class PassKind : uint8_t { Load, Analysis, Replay };
 class ContextTracker {
 public:
     // Outside the analysis pass a Log Output's payload becomes its formatted text, a heap block
-    // the caller frees. Inline for API calls, most of a recording's events: they only take the
-    // running context.
+    // the caller frees. Inline for API calls, often half of a recording's events: they only
+    // take the running context.
     void interpret(EventRecord& record, PassKind pass = PassKind::Load) {
         if (record.id < FirstApiEvent)
             return interpretEvent(record, pass);
