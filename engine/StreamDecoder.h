@@ -25,7 +25,7 @@ inline constexpr uint32_t MaxEndCount = 10;
 class alignas(64) StreamDecoder {
 public:
     explicit StreamDecoder(StagingBuffer& staging) : staging_(staging) {}
-    StagingBuffer& staging() const { return staging_; }
+    StagingBuffer& staging() { return staging_; }
 
     // Decodes up to maxRecords packets; see DecodeResult for what a non-positive result means.
     template <ByteSource S> int32_t decodePackets(S& source, uint32_t maxRecords);

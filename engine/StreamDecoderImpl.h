@@ -288,11 +288,10 @@ template <ByteSource S>
 template <ByteSource S> int32_t StreamDecoder::decodePackets(S& source, uint32_t maxRecords) {
     int32_t decoded = 0;
     decodedInLastCall_ = 0;
-    StagingBuffer& staging = staging_;
-    nextIndex_ = staging.base() + staging.count();
+    nextIndex_ = staging_.base() + staging_.count();
     while (uint32_t(decoded) < maxRecords) {
         // A record is decoded straight into its slot; it counts once committed.
-        EventRecord* slot = staging.nextSlot();
+        EventRecord* slot = staging_.nextSlot();
         if (!slot)
             return decoded;
         const int32_t available = source.hasData();
@@ -308,7 +307,7 @@ template <ByteSource S> int32_t StreamDecoder::decodePackets(S& source, uint32_t
         slot->index = nextIndex_++;
         slot->timestamp = runningTime_;
         slot->streamPosition = lastPacketPosition_;
-        staging.commit();
+        staging_.commit();
         decodedInLastCall_ = uint32_t(++decoded);
     }
     return decoded;

@@ -52,11 +52,12 @@ void LoadController::loadFile() {
     const uint32_t found = eventsInFile_;
     const uint32_t size = engine.window.size;
     const uint32_t count = found >= 1 && found < size ? found : size;
+    const uint32_t stored = std::min(found, count);
     // The nodes of the window filled next are faulted in on the other core meanwhile, if the
     // analysis did not start that already.
     if (!prefault_)
-        prefault_.emplace(engine.store.reserveNodes(std::min(found, count)));
-    emit loadPassStarting(std::min(found, count));
+        prefault_.emplace(engine.store.reserveNodes(stored));
+    emit loadPassStarting(stored);
     startPass(Pass::Load, 0, count);
 }
 

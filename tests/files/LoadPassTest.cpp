@@ -336,7 +336,7 @@ std::vector<uint64_t> analysedFacts(const RecordingEngine& engine) {
 
 } // namespace
 
-// The window analyses on its own thread, in slices with its event loop in between, and runs
+// The window analyses on the GUI thread, in slices with its event loop in between, and runs
 // the other passes elsewhere: that must come to what one buffer holding everything gives, and
 // the load pass must go on from where the analysis left the decoder.
 TEST(LoadPass, TheAnalysisInSlicesEqualsOneBuffer) {
