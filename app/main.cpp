@@ -1,9 +1,11 @@
 #include "app/CommandLine.h"
 #include "app/KavrinMainWindow.h"
+#include "app/LargePageHeap.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    kavrin::restartWithLargePageHeap(argv);
     QApplication application(argc, argv);
     kavrin::StartupOptions options;
     options.applicationDir = QCoreApplication::applicationDirPath();

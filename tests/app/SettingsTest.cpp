@@ -3,6 +3,7 @@
 
 #include "app/AppSettings.h"
 #include "app/CommandLine.h"
+#include "app/LargePageHeap.h"
 #include "app/PaneWidget.h"
 #include "views/TimeView.h"
 
@@ -34,6 +35,7 @@ class SettingsTest : public QObject {
 private slots:
     void commandLine_data();
     void commandLine();
+    void restartedProgramHasTheUsersEnvironment();
     void settingsFileLiesInTheUserConfigFolder();
     void everyWrittenKeyReadsBack();
     void readOnlyKeysAreAppliedButNeverWritten();
@@ -80,6 +82,23 @@ void SettingsTest::commandLine() {
     QTEST(connection.speed, "speed");
     QTEST(connection.device, "device");
     QTEST(connection.searchRange, "searchRange");
+}
+
+// The restart for the large-page heap must not reach the programs the window starts.
+void SettingsTest::restartedProgramHasTheUsersEnvironment() {
+    char program[] = "kavrin";
+    char* argv[] = {program, nullptr};
+    qputenv("KAVRIN_SAVED_GLIBC_TUNABLES", "=glibc.malloc.arena_max=2");
+    qputenv("GLIBC_TUNABLES", "glibc.malloc.arena_max=2:glibc.malloc.hugetlb=1");
+    restartWithLargePageHeap(argv);
+    QCOMPARE(qgetenv("GLIBC_TUNABLES"), QByteArray("glibc.malloc.arena_max=2"));
+    QVERIFY(!qEnvironmentVariableIsSet("KAVRIN_SAVED_GLIBC_TUNABLES"));
+
+    qputenv("KAVRIN_SAVED_GLIBC_TUNABLES", "");
+    qputenv("GLIBC_TUNABLES", "glibc.malloc.hugetlb=1");
+    restartWithLargePageHeap(argv);
+    QVERIFY(!qEnvironmentVariableIsSet("GLIBC_TUNABLES"));
+    QVERIFY(!qEnvironmentVariableIsSet("KAVRIN_SAVED_GLIBC_TUNABLES"));
 }
 
 void SettingsTest::settingsFileLiesInTheUserConfigFolder() {
