@@ -61,7 +61,13 @@ void restartWithLargePageHeap(char** argv) {
     const std::string before = tunables ? std::string(tunables) : std::string();
     setenv(SavedTunables, tunables ? ("=" + before).c_str() : "", 1);
     setenv(Tunables, (tunables ? before + ":" : std::string()).append(LargePageTunable).c_str(), 1);
-    execv("/proc/self/exe", argv);
+    // By its path, not /proc/self/exe: the process keeps its name.
+    char path[4096];
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length > 0) {
+        path[length] = '\0';
+        execv(path, argv);
+    }
     // The restart failed: go on as started.
     restoreEnvironment(std::getenv(SavedTunables));
 #else
