@@ -357,7 +357,7 @@ void KavrinMainWindow::startLoader() {
                     emit TriggerLoad(first, count, append);
             });
     connect(controller_, &LoadController::TriggerLoad, timeline_, &TimelineState::passStarted);
-    connect(controller_, &LoadController::loadPassStarting, timeline_,
+    connect(controller_, &LoadController::windowFillsAhead, timeline_,
             &TimelineState::reserveAhead);
     connect(controller_, &LoadController::logInfo, this,
             [this](const QString& text) { log_.message(text); });

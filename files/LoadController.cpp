@@ -55,9 +55,10 @@ void LoadController::loadFile() {
     const uint32_t stored = std::min(found, count);
     // The nodes of the window filled next are faulted in on the other core meanwhile, if the
     // analysis did not start that already.
-    if (!prefault_)
+    if (!prefault_) {
         prefault_.emplace(engine.store.reserveNodes(stored));
-    emit loadPassStarting(stored);
+        emit windowFillsAhead(stored);
+    }
     startPass(Pass::Load, 0, count);
 }
 
@@ -169,10 +170,13 @@ void LoadController::OnDataLoaded(uint First, uint Last, bool Appending) {
     }
     if (pass_ == Pass::Analysis) {
         engine.analyse(First, Last);
-        // The load pass will fill the whole window: the first touch of its nodes, costly page
-        // zeroing, is taken beside the rest of the analysis.
-        if (!prefault_ && Last + 1 >= engine.window.size)
+        // The load pass will fill the whole window: the first touch of its nodes and of what
+        // the views keep per event, costly page zeroing, is taken beside the rest of the
+        // analysis.
+        if (!prefault_ && Last + 1 >= engine.window.size) {
             prefault_.emplace(engine.store.reserveNodes(engine.window.size));
+            emit windowFillsAhead(engine.window.size);
+        }
     } else {
         engine.dataProcess(Last - First + 1);
         // Appended nodes are numbered as they come; a filter is brought up to date.

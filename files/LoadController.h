@@ -70,8 +70,9 @@ signals:
     void progressFinished();
     // Events were stored, or the stored window was emptied for a move.
     void windowChanged();
-    // The load pass starts and will store up to this many events: room may be set aside.
-    void loadPassStarting(uint events);
+    // The load pass will store up to this many events: room may be set aside. Sent as soon as
+    // the analysis found a full window of events, else when the load pass starts.
+    void windowFillsAhead(uint events);
     void passFinished(kavrin::LoadController::Pass pass, uint first, uint last);
 
 public slots:

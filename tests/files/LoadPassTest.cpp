@@ -7,6 +7,7 @@
 #include "target/StreamWriter.h"
 
 #include <cstring>
+#include <memory>
 
 using namespace kavrin;
 using namespace kavrin::test;
@@ -394,17 +395,38 @@ TEST(LoadPass, TheAnalysisInSlicesEqualsOneBuffer) {
 }
 
 // A file that fills the window has the window's nodes set aside (and faulted in beside the
-// analysis) before the load pass; the load pass then needs no other block.
+// analysis) before the load pass, and the views are told so then, once; the load pass then
+// needs no other block. A shorter file is announced when its load pass starts.
 TEST(LoadPass, TheAnalysisSetsTheWindowsNodesAsideForTheLoadPass) {
+    // What the views were told, and whether the analysis had ended by then.
+    using Announced = std::vector<std::pair<uint, bool>>;
+    const auto watch = [](LoadHarness& h, Announced& announced, size_t& pooledAfterAnalysis) {
+        auto analysed = std::make_shared<bool>(false);
+        QObject::connect(
+            &h.controller, &LoadController::windowFillsAhead,
+            [&announced, analysed](uint events) { announced.emplace_back(events, *analysed); });
+        QObject::connect(
+            &h.controller, &LoadController::passFinished,
+            [&h, &pooledAfterAnalysis, analysed](LoadController::Pass pass, uint, uint) {
+                if (pass != LoadController::Pass::Analysis)
+                    return;
+                *analysed = true;
+                pooledAfterAnalysis = h.engine.store.pooledNodes();
+            });
+    };
     LoadHarness h;
     h.engine.window = {40'000, 4'000};
+    Announced announced;
     size_t pooledAfterAnalysis = 0;
-    QObject::connect(&h.controller, &LoadController::passFinished,
-                     [&](LoadController::Pass pass, uint, uint) {
-                         if (pass == LoadController::Pass::Analysis)
-                             pooledAfterAnalysis = h.engine.store.pooledNodes();
-                     });
+    watch(h, announced, pooledAfterAnalysis);
     ASSERT_TRUE(h.open(file250k()));
     EXPECT_GE(pooledAfterAnalysis, 40'000u);
     EXPECT_EQ(h.engine.store.pooledNodes(), pooledAfterAnalysis);
+    EXPECT_EQ(announced, (Announced{{40'000u, false}}));
+
+    LoadHarness shorter;
+    Announced shorterAnnounced;
+    watch(shorter, shorterAnnounced, pooledAfterAnalysis);
+    ASSERT_TRUE(shorter.open(file250k()));
+    EXPECT_EQ(shorterAnnounced, (Announced{{shorter.controller.eventsInFile(), true}}));
 }
