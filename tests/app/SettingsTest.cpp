@@ -3,13 +3,16 @@
 
 #include "app/AppSettings.h"
 #include "app/CommandLine.h"
-#include "app/LargePageHeap.h"
 #include "app/PaneWidget.h"
 #include "views/TimeView.h"
 
 #include <QAction>
 #include <QFile>
+#include <QProcess>
 #include <QSettings>
+
+#include <fstream>
+#include <string>
 
 using namespace kavrin;
 using namespace kavrin::test;
@@ -35,6 +38,7 @@ class SettingsTest : public QObject {
 private slots:
     void commandLine_data();
     void commandLine();
+    void restartedProgramHasTheUsersEnvironment_data();
     void restartedProgramHasTheUsersEnvironment();
     void settingsFileLiesInTheUserConfigFolder();
     void everyWrittenKeyReadsBack();
@@ -84,21 +88,37 @@ void SettingsTest::commandLine() {
     QTEST(connection.searchRange, "searchRange");
 }
 
-// The restart for the large-page heap must not reach the programs the window starts.
-void SettingsTest::restartedProgramHasTheUsersEnvironment() {
-    char program[] = "kavrin";
-    char* argv[] = {program, nullptr};
-    qputenv("KAVRIN_SAVED_GLIBC_TUNABLES", "=glibc.malloc.arena_max=2");
-    qputenv("GLIBC_TUNABLES", "glibc.malloc.arena_max=2:glibc.malloc.hugetlb=1");
-    restartWithLargePageHeap(argv);
-    QCOMPARE(qgetenv("GLIBC_TUNABLES"), QByteArray("glibc.malloc.arena_max=2"));
-    QVERIFY(!qEnvironmentVariableIsSet("KAVRIN_SAVED_GLIBC_TUNABLES"));
+// The window starts once more with the large-page heap where the system offers large pages on
+// request, keeps its arguments, and gives the programs it starts the environment it was given.
+void SettingsTest::restartedProgramHasTheUsersEnvironment_data() {
+    QTest::addColumn<QByteArray>("tunables"); // empty: not set
+    QTest::addColumn<bool>("restarts");
+    std::ifstream modeFile("/sys/kernel/mm/transparent_hugepage/enabled");
+    std::string mode;
+    std::getline(modeFile, mode);
+    const bool onRequest = mode.find("[madvise]") != std::string::npos;
+    QTest::newRow("none set") << QByteArray() << onRequest;
+    QTest::newRow("others set") << QByteArray("glibc.malloc.arena_max=2") << onRequest;
+    QTest::newRow("the user's own") << QByteArray("glibc.malloc.hugetlb=0") << false;
+}
 
-    qputenv("KAVRIN_SAVED_GLIBC_TUNABLES", "");
-    qputenv("GLIBC_TUNABLES", "glibc.malloc.hugetlb=1");
-    restartWithLargePageHeap(argv);
-    QVERIFY(!qEnvironmentVariableIsSet("GLIBC_TUNABLES"));
-    QVERIFY(!qEnvironmentVariableIsSet("KAVRIN_SAVED_GLIBC_TUNABLES"));
+void SettingsTest::restartedProgramHasTheUsersEnvironment() {
+    QFETCH(QByteArray, tunables);
+    QFETCH(bool, restarts);
+    QProcess probe;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("GLIBC_TUNABLES"));
+    environment.remove(QStringLiteral("LD_PRELOAD"));
+    if (!tunables.isEmpty())
+        environment.insert(QStringLiteral("GLIBC_TUNABLES"), QString::fromLatin1(tunables));
+    probe.setProcessEnvironment(environment);
+    probe.start(QStringLiteral(KAVRIN_HEAP_PROBE),
+                {QStringLiteral("a.KVDat"), QStringLiteral("-swd")});
+    QVERIFY(probe.waitForFinished(10'000));
+    const QList<QByteArray> lines = probe.readAllStandardOutput().trimmed().split('\n');
+    QCOMPARE(lines, (QList<QByteArray>{"restarted=" + QByteArray::number(restarts ? 1 : 0),
+                                       "tunables=" + (tunables.isEmpty() ? "(unset)" : tunables),
+                                       "saved=0", "args=a.KVDat -swd"}));
 }
 
 void SettingsTest::settingsFileLiesInTheUserConfigFolder() {

@@ -1,0 +1,26 @@
+// Restarts as the window does, then prints what the tests of the restart look at: whether
+// this run is the restarted one (its environment at start names the saved setting), the
+// tunables the program sees now, and its arguments.
+#include "app/LargePageHeap.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+int main(int argc, char** argv) {
+    kavrin::restartWithLargePageHeap(argv);
+    std::ifstream startEnvironment("/proc/self/environ");
+    const std::string environment((std::istreambuf_iterator<char>(startEnvironment)),
+                                  std::istreambuf_iterator<char>());
+    const bool restarted = environment.find("KAVRIN_SAVED_GLIBC_TUNABLES=") != std::string::npos;
+    const char* tunables = std::getenv("GLIBC_TUNABLES");
+    std::printf("restarted=%d\ntunables=%s\nsaved=%d\nargs=", restarted ? 1 : 0,
+                tunables ? tunables : "(unset)",
+                std::getenv("KAVRIN_SAVED_GLIBC_TUNABLES") ? 1 : 0);
+    for (int i = 1; i < argc; ++i)
+        std::printf("%s%s", i > 1 ? " " : "", argv[i]);
+    std::printf("\n");
+    return 0;
+}
