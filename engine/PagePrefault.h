@@ -11,9 +11,9 @@ namespace kavrin {
 // Takes the first touch of memory reserved for a million-event window on a thread of its own,
 // from the last block back: the node pool a load pass will fill (EventStore::reserveNodes), beside
 // the analysis pass or while the load pass hands out nodes from the first block; the timeline's
-// arrays while the load pass runs. On two cores the page zeroing then runs beside the passes
-// instead of inside them. Nothing is written to the blocks, so their users and this thread
-// share no data; the blocks must stay allocated until this object is gone.
+// arrays alongside (TimelineIndex::reserveAhead). On two cores the page zeroing then runs beside
+// the passes instead of inside them. Nothing is written to the blocks, so their users and this
+// thread share no data; the blocks must stay allocated until this object is gone.
 class PagePrefault {
 public:
     explicit PagePrefault(std::vector<std::span<std::byte>> blocks);

@@ -55,11 +55,14 @@ void LoadController::loadFile() {
     const uint32_t stored = std::min(found, count);
     // The nodes of the window filled next are faulted in on the other core meanwhile, if the
     // analysis did not start that already.
-    if (!prefault_) {
-        prefault_.emplace(engine.store.reserveNodes(stored));
-        emit windowFillsAhead(stored);
-    }
+    if (!prefault_)
+        setWindowAside(stored);
     startPass(Pass::Load, 0, count);
+}
+
+void LoadController::setWindowAside(uint32_t events) {
+    prefault_.emplace(session_.engine.store.reserveNodes(events));
+    emit windowFillsAhead(events);
 }
 
 void LoadController::startPass(Pass pass, uint32_t first, uint32_t count) {
@@ -173,10 +176,8 @@ void LoadController::OnDataLoaded(uint First, uint Last, bool Appending) {
         // The load pass will fill the whole window: the first touch of its nodes and of what
         // the views keep per event, costly page zeroing, is taken beside the rest of the
         // analysis.
-        if (!prefault_ && Last + 1 >= engine.window.size) {
-            prefault_.emplace(engine.store.reserveNodes(engine.window.size));
-            emit windowFillsAhead(engine.window.size);
-        }
+        if (!prefault_ && Last + 1 >= engine.window.size)
+            setWindowAside(engine.window.size);
     } else {
         engine.dataProcess(Last - First + 1);
         // Appended nodes are numbered as they come; a filter is brought up to date.

@@ -84,6 +84,8 @@ private:
     bool openDataFile(const QString& path, QString* error);
     void loadFile();
     void startPass(Pass pass, uint32_t first, uint32_t count);
+    // Room for `events` nodes, faulted in from now on, and the views told to make theirs.
+    void setWindowAside(uint32_t events);
     // Empties the window and decodes `count` events from the checkpoint at `start`.
     bool reloadFrom(uint32_t start, uint32_t count, Pass pass);
     void finishAnalysis(uint32_t found);
