@@ -367,12 +367,7 @@ void KavrinMainWindow::startLoader() {
             &KavrinMainWindow::UpdateStats);
     connect(controller_, &LoadController::statsReset, taskModel_, &TaskModel::update);
     connect(controller_, &LoadController::progressStarted, this, &KavrinMainWindow::showProgress);
-    connect(controller_, &LoadController::progressChanged, this, [this](uint value, uint maximum) {
-        if (!progress_)
-            return;
-        progress_->setMaximum(int(std::min<uint>(maximum, INT_MAX)));
-        progress_->setValue(int(std::min<uint>(value, INT_MAX)));
-    });
+    connect(controller_, &LoadController::progressChanged, this, &KavrinMainWindow::updateProgress);
     connect(controller_, &LoadController::progressFinished, this, &KavrinMainWindow::closeProgress);
     connect(controller_, &LoadController::windowChanged, this, [this] {
         if (runState_ != RunState::Loading)

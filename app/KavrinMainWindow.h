@@ -16,6 +16,7 @@
 #include "recorder/RecorderShared.h"
 #include "views/ViewOptions.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QModelIndex>
@@ -303,6 +304,7 @@ private:
     void reportNoRecording(const QString& path, const StreamStopInfo& stop);
     void dropNoRecording();
     void showProgress(const QString& label, uint minimum, uint maximum);
+    void updateProgress(uint value, uint maximum);
     void closeProgress();
 
     // Saving (MainWindowSaving.cpp).
@@ -410,6 +412,7 @@ private:
     QLabel* timeLabel_ = nullptr;
     QLabel* stateIconLabel_ = nullptr;
     std::unique_ptr<QProgressDialog> progress_; // no parent: a window closed while loading frees it
+    QElapsedTimer progressUpdated_;
 
     QTimer* backgroundTimer_ = nullptr;
     QTimer* sysDescTimer_ = nullptr;
