@@ -1,5 +1,6 @@
 #include "app/LargePageHeap.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -45,7 +46,33 @@ void restoreEnvironment(const char* saved) {
     unsetenv(SavedTunables);
 }
 
+// Sets the environment for a start with the large-page heap; false when none is wanted.
+bool setLargePageEnvironment() {
+    const char* tunables = std::getenv(Tunables);
+    // A heap setting of the user's own is kept.
+    if ((tunables && std::strstr(tunables, "glibc.malloc.hugetlb")) || allocatorReplaced() ||
+        !largePagesOnRequest())
+        return false;
+    const std::string before = tunables ? std::string(tunables) : std::string();
+    setenv(SavedTunables, tunables ? ("=" + before).c_str() : "", 1);
+    setenv(Tunables, (tunables ? before + ":" : std::string()).append(LargePageTunable).c_str(), 1);
+    return true;
+}
+
 } // namespace
+
+void startWithLargePageHeap(const char* program, char** argv) {
+#if defined(__GLIBC__) && defined(__linux__)
+    const bool changed = std::getenv(SavedTunables) == nullptr && setLargePageEnvironment();
+    execv(program, argv);
+    const int error = errno;
+    if (changed)
+        restoreEnvironment(std::getenv(SavedTunables));
+    errno = error;
+#else
+    execv(program, argv);
+#endif
+}
 
 void restartWithLargePageHeap(char** argv) {
 #if defined(__GLIBC__) && defined(__linux__)
@@ -53,14 +80,8 @@ void restartWithLargePageHeap(char** argv) {
         restoreEnvironment(saved);
         return;
     }
-    const char* tunables = std::getenv(Tunables);
-    // A heap setting of the user's own is kept.
-    if ((tunables && std::strstr(tunables, "glibc.malloc.hugetlb")) || allocatorReplaced() ||
-        !largePagesOnRequest())
+    if (!setLargePageEnvironment())
         return;
-    const std::string before = tunables ? std::string(tunables) : std::string();
-    setenv(SavedTunables, tunables ? ("=" + before).c_str() : "", 1);
-    setenv(Tunables, (tunables ? before + ":" : std::string()).append(LargePageTunable).c_str(), 1);
     // By its path, not /proc/self/exe: the process keeps its name.
     char path[4096];
     const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);

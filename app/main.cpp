@@ -4,8 +4,12 @@
 
 #include <QApplication>
 
+#include <sys/prctl.h>
+
 int main(int argc, char** argv) {
     kavrin::restartWithLargePageHeap(argv);
+    // Started by `kavrin` as kavrin-window: the process goes by the name the user knows.
+    prctl(PR_SET_NAME, "kavrin", 0, 0, 0);
     QApplication application(argc, argv);
     kavrin::StartupOptions options;
     options.applicationDir = QCoreApplication::applicationDirPath();

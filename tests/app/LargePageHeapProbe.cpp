@@ -1,15 +1,26 @@
-// Restarts as the window does, then prints what the tests of the restart look at: whether
-// this run is the restarted one (its environment at start names the saved setting), the
-// tunables the program sees now, and its arguments.
+// Starts as the window's program does, then prints what the tests of the start look at:
+// whether this run was started with the setting (its environment at start names the saved
+// setting), the tunables the program sees now, and its arguments. With "launch" first it is
+// `kavrin` too, and starts itself with the arguments after that word.
 #include "app/LargePageHeap.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
 
+#include <unistd.h>
+
 int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], "launch") == 0) {
+        char path[4096];
+        const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+        path[length > 0 ? length : 0] = '\0';
+        kavrin::startWithLargePageHeap(path, argv + 1);
+        return 127;
+    }
     kavrin::restartWithLargePageHeap(argv);
     std::ifstream startEnvironment("/proc/self/environ");
     const std::string environment((std::istreambuf_iterator<char>(startEnvironment)),

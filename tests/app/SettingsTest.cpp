@@ -38,8 +38,9 @@ class SettingsTest : public QObject {
 private slots:
     void commandLine_data();
     void commandLine();
-    void restartedProgramHasTheUsersEnvironment_data();
-    void restartedProgramHasTheUsersEnvironment();
+    void startedProgramHasTheUsersEnvironment_data();
+    void startedProgramHasTheUsersEnvironment();
+    void launcherStartsTheWindowBesideIt();
     void settingsFileLiesInTheUserConfigFolder();
     void everyWrittenKeyReadsBack();
     void readOnlyKeysAreAppliedButNeverWritten();
@@ -88,23 +89,31 @@ void SettingsTest::commandLine() {
     QTEST(connection.searchRange, "searchRange");
 }
 
-// The window starts once more with the large-page heap where the system offers large pages on
-// request, keeps its arguments, and gives the programs it starts the environment it was given.
-void SettingsTest::restartedProgramHasTheUsersEnvironment_data() {
+// The window's program is started with the large-page heap where the system offers large pages
+// on request, by `kavrin` or, started directly, by itself once more; it keeps its arguments and
+// gives the programs it starts the environment it was given.
+void SettingsTest::startedProgramHasTheUsersEnvironment_data() {
+    QTest::addColumn<bool>("launched");
     QTest::addColumn<QByteArray>("tunables"); // empty: not set
-    QTest::addColumn<bool>("restarts");
+    QTest::addColumn<bool>("withSetting");
     std::ifstream modeFile("/sys/kernel/mm/transparent_hugepage/enabled");
     std::string mode;
     std::getline(modeFile, mode);
     const bool onRequest = mode.find("[madvise]") != std::string::npos;
-    QTest::newRow("none set") << QByteArray() << onRequest;
-    QTest::newRow("others set") << QByteArray("glibc.malloc.arena_max=2") << onRequest;
-    QTest::newRow("the user's own") << QByteArray("glibc.malloc.hugetlb=0") << false;
+    for (const bool launched : {false, true}) {
+        const char* how = launched ? "launched, " : "restarted, ";
+        QTest::addRow("%snone set", how) << launched << QByteArray() << onRequest;
+        QTest::addRow("%sothers set", how)
+            << launched << QByteArray("glibc.malloc.arena_max=2") << onRequest;
+        QTest::addRow("%sthe user's own", how)
+            << launched << QByteArray("glibc.malloc.hugetlb=0") << false;
+    }
 }
 
-void SettingsTest::restartedProgramHasTheUsersEnvironment() {
+void SettingsTest::startedProgramHasTheUsersEnvironment() {
+    QFETCH(bool, launched);
     QFETCH(QByteArray, tunables);
-    QFETCH(bool, restarts);
+    QFETCH(bool, withSetting);
     QProcess probe;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("GLIBC_TUNABLES"));
@@ -112,13 +121,39 @@ void SettingsTest::restartedProgramHasTheUsersEnvironment() {
     if (!tunables.isEmpty())
         environment.insert(QStringLiteral("GLIBC_TUNABLES"), QString::fromLatin1(tunables));
     probe.setProcessEnvironment(environment);
+    const QStringList arguments{QStringLiteral("a.KVDat"), QStringLiteral("-swd")};
     probe.start(QStringLiteral(KAVRIN_HEAP_PROBE),
-                {QStringLiteral("a.KVDat"), QStringLiteral("-swd")});
+                launched ? QStringList{QStringLiteral("launch")} + arguments : arguments);
     QVERIFY(probe.waitForFinished(10'000));
     const QList<QByteArray> lines = probe.readAllStandardOutput().trimmed().split('\n');
-    QCOMPARE(lines, (QList<QByteArray>{"restarted=" + QByteArray::number(restarts ? 1 : 0),
+    QCOMPARE(lines, (QList<QByteArray>{"restarted=" + QByteArray::number(withSetting ? 1 : 0),
                                        "tunables=" + (tunables.isEmpty() ? "(unset)" : tunables),
                                        "saved=0", "args=a.KVDat -swd"}));
+}
+
+// `kavrin` opens the file in the window's program; alone, it says what it misses.
+void SettingsTest::launcherStartsTheWindowBesideIt() {
+    QTemporaryDir config;
+    QProcess window;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+    environment.insert(QStringLiteral("KAVRIN_QUIT_AFTER_LOAD"), QStringLiteral("1"));
+    window.setProcessEnvironment(environment);
+    window.start(QStringLiteral(KAVRIN_LAUNCHER), {binDir() + "/Sample/ApiAndLog.KVDat"});
+    QVERIFY(window.waitForFinished(300'000));
+    QCOMPARE(window.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(window.exitCode(), 0);
+
+    QTemporaryDir alone;
+    const QString launcher = alone.filePath(QStringLiteral("kavrin"));
+    QVERIFY(QFile::copy(QStringLiteral(KAVRIN_LAUNCHER), launcher));
+    QProcess missing;
+    missing.start(launcher, {});
+    QVERIFY(missing.waitForFinished(10'000));
+    QCOMPARE(missing.exitCode(), 127);
+    QCOMPARE(missing.readAllStandardError(),
+             "kavrin: cannot start " + alone.filePath(QStringLiteral("kavrin-window")).toUtf8() +
+                 ": No such file or directory\n");
 }
 
 void SettingsTest::settingsFileLiesInTheUserConfigFolder() {

@@ -17,7 +17,7 @@ rm -rf "$work" && mkdir -p "$work/elsewhere" || fail "cannot use $work"
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" ||
     fail "cmake --install: $(tail -n 5 "$work/install.log")"
 
-for file in bin/kavrin bin/kavrin-cli bin/kavrin-gen lib/kavrin/libVantarARM.so \
+for file in bin/kavrin bin/kavrin-window bin/kavrin-cli bin/kavrin-gen lib/kavrin/libVantarARM.so \
     share/kavrin/Doc/Manual_Kavrin.pdf share/kavrin/Description/KAVRIN_Tessera.txt \
     share/kavrin/Sample/ControlLoop.KVDat share/kavrin/Sample/ApiAndLog.KVDat \
     share/applications/com.norvan.Kavrin.desktop share/metainfo/com.norvan.Kavrin.metainfo.xml \
