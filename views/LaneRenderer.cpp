@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 
 namespace kavrin {
 
@@ -26,7 +27,7 @@ double timeAtColumn(const LaneScene& scene, int column) {
 }
 
 // First position in `positions` whose event lies at or after time `t`.
-size_t firstFrom(const TimelineIndex& index, const std::vector<uint32_t>& positions, size_t from,
+size_t firstFrom(const TimelineIndex& index, std::span<const uint32_t> positions, size_t from,
                  double t) {
     const auto it =
         std::partition_point(positions.begin() + ptrdiff_t(from), positions.end(),
@@ -42,8 +43,7 @@ double spanEndNs(const TimelineIndex& index, size_t position) {
 // Walks `positions` in [start of image, end of image) drawing at most `perColumn` marks per
 // pixel column; `draw` gets the position and its column.
 template <class Draw>
-void forMarks(const LaneScene& scene, const std::vector<uint32_t>& positions, int width,
-              Draw&& draw) {
+void forMarks(const LaneScene& scene, std::span<const uint32_t> positions, int width, Draw&& draw) {
     const TimelineIndex& index = *scene.index;
     const double end = timeAtColumn(scene, width);
     size_t k = firstFrom(index, positions, 0, double(scene.startNs));

@@ -14,8 +14,8 @@ void TimelineIndex::clear() {
     messages_.clear();
     readyBySlot_.clear();
     slotIds_.clear();
-    slots_.clear();
-    slotCache_.fill({});
+    slotTable_.assign(size_t(1) << InitialSlotTableBits, {});
+    slotTableBits_ = InitialSlotTableBits;
     firstNode_ = nullptr;
     ++generation_;
 }
@@ -37,10 +37,12 @@ void TimelineIndex::reserveAhead(size_t events) {
     times_.reserve(events);
     nodes_.reserve(events);
     entries_.reserve(events);
+    apiCalls_.reserve(events);
     std::vector<std::span<std::byte>> blocks;
     addLargeBlock(times_, blocks);
     addLargeBlock(nodes_, blocks);
     addLargeBlock(entries_, blocks);
+    addLargeBlock(apiCalls_, blocks);
     prefault_.emplace(std::move(blocks));
 }
 
@@ -74,6 +76,7 @@ void TimelineIndex::sync(const EventStore& store, const TimeBase& timeBase) {
         times_.reserve(store.total());
         nodes_.reserve(store.total());
         entries_.reserve(store.total());
+        apiCalls_.reserve(store.total());
     }
     for (; next; next = next->next)
         add(next);
@@ -96,19 +99,26 @@ void TimelineIndex::add(EventNode* node) {
     else if (record.id == LogOutputEvent)
         messages_.push_back(position);
     else if (record.id == TaskReadyEvent && record.param1 != 0) {
+        // Most ends are known by now: taken while the node is at hand, not looked up later.
         ReadyList& list = readyBySlot_[slotFor(record.param1)];
-        list.spans.push_back({times_.back(), 0});
+        list.spans.push_back({times_.back(), readyEndNs(*node, times_.back())});
         list.positions.push_back(position);
     }
+}
+
+uint64_t TimelineIndex::readyEndNs(const EventNode& node, uint64_t startNs) const {
+    return node.endTime != 0 ? std::max(TicksToNs(timeBase_, node.endTime), startNs) : 0;
 }
 
 void TimelineIndex::resolveReadyEnds(ReadyList& list) {
     // Spans close in order, so only the ones from the first open span on need a look.
     for (; list.firstOpen < list.spans.size(); ++list.firstOpen) {
         ReadySpan& span = list.spans[list.firstOpen];
-        const uint64_t endTicks = nodes_[list.positions[list.firstOpen]]->endTime;
-        if (endTicks != 0)
-            span.endNs = std::max(TicksToNs(timeBase_, endTicks), span.startNs);
+        if (span.endNs != 0)
+            continue; // known when added
+        const EventNode& node = *nodes_[list.positions[list.firstOpen]];
+        if (node.endTime != 0)
+            span.endNs = readyEndNs(node, span.startNs);
         else if (list.firstOpen + 1 < list.spans.size())
             span.endNs = list.spans[list.firstOpen + 1].startNs;
         else
@@ -116,22 +126,25 @@ void TimelineIndex::resolveReadyEnds(ReadyList& list) {
     }
 }
 
-Slot TimelineIndex::slotFor(uint32_t contextId) {
-    CachedSlot& cached = slotCache_[(contextId ^ (contextId >> 6)) % slotCache_.size()];
-    if (cached.slot != NoSlotCached && cached.contextId == contextId)
-        return cached.slot;
-    const auto [it, inserted] = slots_.try_emplace(contextId, Slot(slotIds_.size()));
-    if (inserted) {
-        slotIds_.push_back(contextId);
-        readyBySlot_.emplace_back();
+Slot TimelineIndex::addSlot(uint32_t contextId, size_t position) {
+    const auto slot = Slot(slotIds_.size());
+    slotIds_.push_back(contextId);
+    readyBySlot_.emplace_back();
+    if (2 * slotIds_.size() <= slotTable_.size()) {
+        slotTable_[position] = {contextId, slot};
+        return slot;
     }
-    cached = {contextId, it->second};
-    return it->second;
+    // Twice the room: every context is placed anew, this one with them.
+    slotTable_.assign(slotTable_.size() * 2, {});
+    ++slotTableBits_;
+    for (Slot known = 0; known < slotIds_.size(); ++known)
+        slotTable_[slotPosition(slotIds_[known])] = {slotIds_[known], known};
+    return slot;
 }
 
 Slot TimelineIndex::findSlot(uint32_t contextId) const {
-    const auto it = slots_.find(contextId);
-    return it == slots_.end() ? Slot(slotIds_.size()) : it->second;
+    const Slot slot = slotTable_[slotPosition(contextId)].slot;
+    return slot == NoSlot ? Slot(slotIds_.size()) : slot;
 }
 
 size_t TimelineIndex::lastAtOrBefore(uint64_t ns) const {

@@ -4,11 +4,10 @@
 #include "presentation/TimeBase.h"
 #include "views/LargePageAllocator.h"
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <unordered_map>
+#include <span>
 #include <vector>
 
 namespace kavrin {
@@ -58,8 +57,8 @@ public:
     size_t firstAtOrAfter(uint64_t ns) const;
 
     // Positions of API calls (id 32 and above) and log outputs, ascending.
-    const std::vector<uint32_t>& apiCalls() const { return apiCalls_; }
-    const std::vector<uint32_t>& messages() const { return messages_; }
+    std::span<const uint32_t> apiCalls() const { return apiCalls_; }
+    std::span<const uint32_t> messages() const { return messages_; }
     // Ready spans of the task of `slot`, ascending. A span whose end never became known
     // (the task was made ready again first) ends where the next one starts.
     const std::vector<ReadySpan>& readySpans(Slot slot) const;
@@ -82,26 +81,45 @@ private:
     };
     bool stillMatches(const EventStore& store, const TimeBase& timeBase) const;
     void add(EventNode* node);
-    Slot slotFor(uint32_t contextId);
+    // Each event asks for three slots: an open-addressed table of the few contexts answers
+    // with one or two compares.
+    Slot slotFor(uint32_t contextId) {
+        const size_t found = slotPosition(contextId);
+        return slotTable_[found].slot != NoSlot ? slotTable_[found].slot
+                                                : addSlot(contextId, found);
+    }
+    // Where the context's entry is, or the free entry where it belongs.
+    size_t slotPosition(uint32_t contextId) const {
+        const size_t mask = slotTable_.size() - 1;
+        size_t position = (contextId * 0x9E37'79B1u) >> (32 - slotTableBits_);
+        while (slotTable_[position].slot != NoSlot && slotTable_[position].contextId != contextId)
+            position = (position + 1) & mask;
+        return position;
+    }
+    Slot addSlot(uint32_t contextId, size_t position);
     void resolveReadyEnds(ReadyList& list);
+    uint64_t readyEndNs(const EventNode& node, uint64_t startNs) const;
 
     LargePageVector<uint64_t> times_;
     LargePageVector<EventNode*> nodes_;
     LargePageVector<Entry> entries_;
-    // Over the three arrays above, declared after them so that it stops before they go.
+    // Most events of a busy system are API calls: room for one per event, set aside with the
+    // arrays above instead of grown by copies while the first paint waits.
+    LargePageVector<uint32_t> apiCalls_;
+    // Over the four arrays above, declared after them so that it stops before they go.
     std::optional<PagePrefault> prefault_;
-    std::vector<uint32_t> apiCalls_;
     std::vector<uint32_t> messages_;
     std::vector<ReadyList> readyBySlot_;
     std::vector<uint32_t> slotIds_;
-    std::unordered_map<uint32_t, Slot> slots_;
-    // Each event asks for three slots of a few contexts: most answers come from here.
-    struct CachedSlot {
+    struct SlotEntry {
         uint32_t contextId = 0;
-        Slot slot = NoSlotCached;
+        Slot slot = NoSlot;
     };
-    static constexpr Slot NoSlotCached = ~Slot(0);
-    std::array<CachedSlot, 64> slotCache_{};
+    static constexpr Slot NoSlot = ~Slot(0);
+    static constexpr unsigned InitialSlotTableBits = 6;
+    // At most half full, so that a lookup ends soon.
+    std::vector<SlotEntry> slotTable_ = std::vector<SlotEntry>(size_t(1) << InitialSlotTableBits);
+    unsigned slotTableBits_ = InitialSlotTableBits;
 
     const EventNode* firstNode_ = nullptr;
     uint32_t firstIndex_ = 0;
