@@ -39,6 +39,10 @@ void KavrinMainWindow::resetAllData() {
 
 void KavrinMainWindow::OnLoadingStarted(uint First, uint Last, bool Appending) {
     runState_ = RunState::Loading;
+    // The panes show the pass's events when it ends; painted between its chunks they only
+    // cost time (the terminal's new lines, the list reset by a drop).
+    if (controller_->pass() != LoadController::Pass::Analysis)
+        centralWidget()->setUpdatesEnabled(false);
     controller_->OnLoadingStarted(First, Last, Appending);
 }
 
@@ -151,6 +155,7 @@ void KavrinMainWindow::passFinished(LoadController::Pass pass, uint first, uint 
         LoadFile(dataFile_.fileName());
         return;
     }
+    centralWidget()->setUpdatesEnabled(true);
     eventModel_->rowsAppended(); // the list takes the pass's rows at once
     timeline_->passEnded();      // the index is built once, at the next look
     if (pass == LoadController::Pass::Move) {
@@ -166,6 +171,7 @@ void KavrinMainWindow::passFinished(LoadController::Pass pass, uint first, uint 
     }
     endPasses();
     if (options_.quitAfterLoad && pass == LoadController::Pass::Load) {
+        repaint(); // the loaded window as the user sees it belongs to the time taken
         QCoreApplication::exit(0);
         return;
     }
