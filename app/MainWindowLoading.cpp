@@ -171,8 +171,9 @@ void KavrinMainWindow::passFinished(LoadController::Pass pass, uint first, uint 
     }
     endPasses();
     if (options_.quitAfterLoad && pass == LoadController::Pass::Load) {
-        repaint(); // the loaded window as the user sees it belongs to the time taken
-        QCoreApplication::exit(0);
+        // After the paint of the loaded window, which is asked for with this priority too.
+        QCoreApplication::postEvent(QCoreApplication::instance(), new QEvent(QEvent::Quit),
+                                    Qt::LowEventPriority);
         return;
     }
     showLoadSummary(pass, first, last);
