@@ -31,7 +31,7 @@ void addLargeBlock(LargePageVector<T>& items, std::vector<std::span<std::byte>>&
 } // namespace
 
 void TimelineIndex::reserveAhead(size_t events) {
-    if (events <= times_.capacity())
+    if (events <= reservedEvents())
         return;
     prefault_.reset(); // the arrays move
     times_.reserve(events);
@@ -57,7 +57,7 @@ bool TimelineIndex::stillMatches(const EventStore& store, const TimeBase& timeBa
 void TimelineIndex::sync(const EventStore& store, const TimeBase& timeBase) {
     if (store.total() == size() && (empty() || stillMatches(store, timeBase)))
         return;
-    if (store.total() > times_.capacity())
+    if (store.total() > reservedEvents())
         prefault_.reset(); // the arrays move
     EventNode* next = nullptr;
     if (stillMatches(store, timeBase)) {

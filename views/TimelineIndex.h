@@ -4,6 +4,7 @@
 #include "presentation/TimeBase.h"
 #include "views/LargePageAllocator.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -80,6 +81,8 @@ private:
         size_t firstOpen = 0;
     };
     bool stillMatches(const EventStore& store, const TimeBase& timeBase) const;
+    // Events the faulted-in arrays hold without moving: the API calls' grows on its own.
+    size_t reservedEvents() const { return std::min(times_.capacity(), apiCalls_.capacity()); }
     void add(EventNode* node);
     // Each event asks for three slots: an open-addressed table of the few contexts answers
     // with one or two compares.
