@@ -382,7 +382,7 @@ private:
     LoadController* controller_ = nullptr;
     QThread loaderThread_;
     std::unique_ptr<FileLoadWorker> worker_;
-    std::unique_ptr<FileLoadWorker> analysisWorker_; // on this thread
+    std::unique_ptr<FileLoadWorker> openingWorker_; // on this thread
     ProbeLibrary probe_;
     DeviceListCache deviceCache_;
     std::unique_ptr<LiveRecorder> recorder_;
