@@ -82,18 +82,19 @@ void restartWithLargePageHeap(char** argv) {
     }
     if (!setLargePageEnvironment())
         return;
-    // By its path, not /proc/self/exe: the process keeps its name.
-    char path[4096];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length > 0) {
-        path[length] = '\0';
-        execv(path, argv);
-    }
+    if (const std::string path = runningProgramPath(); !path.empty())
+        execv(path.c_str(), argv);
     // The restart failed: go on as started.
     restoreEnvironment(std::getenv(SavedTunables));
 #else
     (void)argv;
 #endif
+}
+
+std::string runningProgramPath() {
+    char path[4096];
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof path);
+    return length > 0 ? std::string(path, size_t(length)) : std::string();
 }
 
 } // namespace kavrin

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 namespace kavrin {
 
 // The window's first touch of fresh heap memory (the event list's rows, the stored texts, the
@@ -16,5 +18,9 @@ void startWithLargePageHeap(const char* program, char** argv);
 // when the program was started directly, starts it once more with the setting. Returns in the
 // program that goes on; call first thing in `main`.
 void restartWithLargePageHeap(char** argv);
+
+// The running program's file (empty without /proc): started by this path, a program keeps its
+// name, which /proc/self/exe would not.
+std::string runningProgramPath();
 
 } // namespace kavrin

@@ -8,18 +8,13 @@
 #include <cstring>
 #include <string>
 
-#include <unistd.h>
-
 namespace {
 
 constexpr const char* WindowProgram = "kavrin-window";
 
 std::string programBesideThisOne() {
-    char path[4096];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0)
-        return WindowProgram; // without /proc: the error below says what is missing
-    const std::string self(path, size_t(length));
+    const std::string self = kavrin::runningProgramPath();
+    // Without /proc the error below says what is missing.
     return self.substr(0, self.rfind('/') + 1) + WindowProgram;
 }
 

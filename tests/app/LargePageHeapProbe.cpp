@@ -11,14 +11,9 @@
 #include <iterator>
 #include <string>
 
-#include <unistd.h>
-
 int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "launch") == 0) {
-        char path[4096];
-        const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-        path[length > 0 ? length : 0] = '\0';
-        kavrin::startWithLargePageHeap(path, argv + 1);
+        kavrin::startWithLargePageHeap(kavrin::runningProgramPath().c_str(), argv + 1);
         return 127;
     }
     kavrin::restartWithLargePageHeap(argv);
