@@ -34,16 +34,20 @@ void TimelineIndex::reserveAhead(size_t events) {
     if (events <= reservedEvents())
         return;
     prefault_.reset(); // the arrays move
-    times_.reserve(events);
-    nodes_.reserve(events);
-    entries_.reserve(events);
-    apiCalls_.reserve(events);
+    reserveArrays(events);
     std::vector<std::span<std::byte>> blocks;
     addLargeBlock(times_, blocks);
     addLargeBlock(nodes_, blocks);
     addLargeBlock(entries_, blocks);
     addLargeBlock(apiCalls_, blocks);
     prefault_.emplace(std::move(blocks));
+}
+
+void TimelineIndex::reserveArrays(size_t events) {
+    times_.reserve(events);
+    nodes_.reserve(events);
+    entries_.reserve(events);
+    apiCalls_.reserve(events);
 }
 
 bool TimelineIndex::stillMatches(const EventStore& store, const TimeBase& timeBase) const {
@@ -73,10 +77,7 @@ void TimelineIndex::sync(const EventStore& store, const TimeBase& timeBase) {
             firstNode_ = next;
             firstIndex_ = next->record.index;
         }
-        times_.reserve(store.total());
-        nodes_.reserve(store.total());
-        entries_.reserve(store.total());
-        apiCalls_.reserve(store.total());
+        reserveArrays(store.total());
     }
     for (; next; next = next->next)
         add(next);

@@ -83,6 +83,8 @@ private:
     bool stillMatches(const EventStore& store, const TimeBase& timeBase) const;
     // Events the faulted-in arrays hold without moving: the API calls' grows on its own.
     size_t reservedEvents() const { return std::min(times_.capacity(), apiCalls_.capacity()); }
+    // Room for `events` in each of the arrays that hold one entry per event, at most.
+    void reserveArrays(size_t events);
     void add(EventNode* node);
     // Each event asks for three slots: an open-addressed table of the few contexts answers
     // with one or two compares.
