@@ -41,8 +41,10 @@ void KavrinMainWindow::OnLoadingStarted(uint First, uint Last, bool Appending) {
     runState_ = RunState::Loading;
     // The panes show the pass's events when it ends; painted between its chunks they only
     // cost time (the terminal's new lines, the list reset by a drop).
-    if (controller_->pass() != LoadController::Pass::Analysis)
+    if (controller_->pass() != LoadController::Pass::Analysis) {
         centralWidget()->setUpdatesEnabled(false);
+        messageModel_->holdRows(true);
+    }
     controller_->OnLoadingStarted(First, Last, Appending);
 }
 
@@ -156,8 +158,9 @@ void KavrinMainWindow::passFinished(LoadController::Pass pass, uint first, uint 
         return;
     }
     centralWidget()->setUpdatesEnabled(true);
-    eventModel_->rowsAppended(); // the list takes the pass's rows at once
-    timeline_->passEnded();      // the index is built once, at the next look
+    eventModel_->rowsAppended(); // the lists take the pass's rows at once
+    messageModel_->holdRows(false);
+    timeline_->passEnded(); // the index is built once, at the next look
     if (pass == LoadController::Pass::Move) {
         endPasses();
         showOverviewTarget();

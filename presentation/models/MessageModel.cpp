@@ -41,7 +41,7 @@ QModelIndex MessageModel::parent(const QModelIndex&) const {
 }
 
 int MessageModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(items_.size());
+    return parent.isValid() ? 0 : listed_;
 }
 
 int MessageModel::columnCount(const QModelIndex& parent) const {
@@ -49,11 +49,11 @@ int MessageModel::columnCount(const QModelIndex& parent) const {
 }
 
 bool MessageModel::hasChildren(const QModelIndex& parent) const {
-    return !parent.isValid() && !items_.empty();
+    return !parent.isValid() && listed_ > 0;
 }
 
 const MessageItem* MessageModel::item(const QModelIndex& index) const {
-    if (!index.isValid() || index.model() != this || index.row() >= int(items_.size()))
+    if (!index.isValid() || index.model() != this || index.row() >= listed_)
         return nullptr;
     return &items_[size_t(index.row())];
 }
@@ -106,23 +106,33 @@ void MessageModel::addMessage(const EventNode& node) {
     message.level = record.param2 & 15;
     message.contextBefore = record.contextBefore;
     message.contextAfter = record.contextAfter;
-    const int row = int(items_.size());
-    beginInsertRows({}, row, row);
     items_.push_back(std::move(message));
+    if (!held_)
+        holdRows(false);
+}
+
+void MessageModel::holdRows(bool hold) {
+    held_ = hold;
+    if (hold || listed_ == int(items_.size()))
+        return;
+    beginInsertRows({}, listed_, int(items_.size()) - 1);
+    listed_ = int(items_.size());
     endInsertRows();
 }
 
 void MessageModel::clear() {
     beginResetModel();
     items_.clear();
+    listed_ = 0;
     endResetModel();
 }
 
 QModelIndex MessageModel::rowOfEvent(uint32_t eventIndex) const {
-    const auto found = std::find_if(items_.begin(), items_.end(), [eventIndex](const auto& item) {
+    const auto listed = items_.begin() + listed_;
+    const auto found = std::find_if(items_.begin(), listed, [eventIndex](const auto& item) {
         return item.eventIndex == eventIndex;
     });
-    return found == items_.end() ? QModelIndex() : index(int(found - items_.begin()), 0);
+    return found == listed ? QModelIndex() : index(int(found - items_.begin()), 0);
 }
 
 } // namespace kavrin

@@ -11,6 +11,7 @@
 #include <QAbstractItemModelTester>
 #include <QBrush>
 #include <QIcon>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <cstring>
@@ -67,6 +68,7 @@ private slots:
     void terminalShowsMessagesWithoutLineBreaks();
     void terminalColoursAndIconsFollowTheLevel();
     void terminalClearsAndIgnoresEventsItListed();
+    void terminalListsHeldMessagesInOneInsertion();
     void eventListFollowsTheStore();
     void eventKindsHaveTheirOwnIcons();
     void contextsListGrowsByInsertion();
@@ -135,6 +137,34 @@ void ModelsTest::terminalClearsAndIgnoresEventsItListed() {
     QCOMPARE(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("Timestamp"));
     QCOMPARE(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Context"));
     QCOMPARE(model.headerData(2, Qt::Horizontal).toString(), QStringLiteral("Message"));
+}
+
+// A file pass holds the terminal's rows and lists them when it ends.
+void ModelsTest::terminalListsHeldMessagesInOneInsertion() {
+    Recording recording;
+    MessageModel model(recording.engine.tracker, recording.presentation);
+    QAbstractItemModelTester tester(&model);
+    model.addMessage(*store(recording.engine, LogOutputEvent, 1, 0, "before"));
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    model.holdRows(true);
+    for (uint64_t time = 2; time < 5; ++time)
+        model.addMessage(*store(recording.engine, LogOutputEvent, time, 0, "held"));
+    QCOMPARE(model.rowCount(), 1);
+    QVERIFY(!model.rowOfEvent(2).isValid());
+    QCOMPARE(inserted.count(), 0);
+    model.holdRows(false);
+    QCOMPARE(model.rowCount(), 4);
+    QCOMPARE(inserted.count(), 1);
+    QCOMPARE(inserted[0][1].toInt(), 1);
+    QCOMPARE(inserted[0][2].toInt(), 3);
+    QCOMPARE(model.rowOfEvent(3).row(), 3);
+    QCOMPARE(model.index(3, 2).data().toString(), QStringLiteral("held"));
+    // Held rows that are cleared are never listed.
+    model.holdRows(true);
+    model.addMessage(*store(recording.engine, LogOutputEvent, 6, 0, "dropped"));
+    model.clear();
+    model.holdRows(false);
+    QCOMPARE(model.rowCount(), 0);
 }
 
 void ModelsTest::eventListFollowsTheStore() {
