@@ -102,6 +102,9 @@ KavrinMainWindow::~KavrinMainWindow() {
     // The views must not be told about nodes freed by the engine's destruction.
     engine_.callbacks = {};
     log_.setWriter({});
+    // The panes go while the engine and the presentation they read are still there: hidden by
+    // the window's own destruction, after its members, a list laid out its rows anew.
+    delete takeCentralWidget();
 }
 
 void KavrinMainWindow::installDefaultPrompts() {
