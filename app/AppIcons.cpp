@@ -1,7 +1,5 @@
 #include "app/AppIcons.h"
 
-#include "presentation/models/IconSet.h"
-
 #include <array>
 
 // The icons are compiled into the window's static library; register them explicitly.
@@ -20,19 +18,17 @@ constexpr std::array<const char*, IconCount> IconFiles{
     "window_terminal", "window_log",    "status_recording",
 };
 
-IconSet& appIcons() {
-    static IconSet icons(registerAppIcons, ":/app/", IconFiles);
-    return icons;
-}
-
 } // namespace
 
-void decodeAppIcons() {
-    appIcons().decode();
-}
-
 const QIcon& appIcon(AppIcon icon) {
-    return appIcons().icon(size_t(icon));
+    static const bool registered = (registerAppIcons(), true);
+    Q_UNUSED(registered);
+    static std::array<QIcon, IconCount> icons;
+    QIcon& decoded = icons[size_t(icon)];
+    if (decoded.isNull())
+        decoded = QIcon(QStringLiteral(":/app/") + QLatin1String(IconFiles[size_t(icon)]) +
+                        QStringLiteral(".png"));
+    return decoded;
 }
 
 } // namespace kavrin

@@ -20,8 +20,7 @@ enum class AppIcon {
     StatusRecording,
 };
 
+// Decoded on first use, once per icon.
 const QIcon& appIcon(AppIcon icon);
-// Decodes the images of all window icons now, on any thread (see IconSet).
-void decodeAppIcons();
 
 } // namespace kavrin

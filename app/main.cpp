@@ -1,8 +1,6 @@
-#include "app/AppIcons.h"
 #include "app/CommandLine.h"
 #include "app/KavrinMainWindow.h"
 #include "app/LargePageHeap.h"
-#include "presentation/models/ModelIcons.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -22,16 +20,11 @@ int main(int argc, char** argv) {
         kavrin::parseCommandLine(QCoreApplication::arguments(), options.connection);
     // Set by bench/files/open_10m to time the open of a recording.
     options.quitAfterLoad = qEnvironmentVariableIsSet("KAVRIN_QUIT_AFTER_LOAD");
-    // The system's font list is read (7 ms) and the icons are decoded (4 ms) on the other core
-    // while the window is built; the window's first use of a font or an icon waits for them.
+    // The system's font list is read (7 ms) on the other core while the window is built; the
+    // window's first use of a font waits for it under the font database's lock.
     std::thread fonts([] { QFontDatabase::families(); });
-    std::thread icons([] {
-        kavrin::decodeAppIcons();
-        kavrin::decodeModelIcons();
-    });
     kavrin::KavrinMainWindow window(std::move(options));
     fonts.join();
-    icons.join();
     QObject::connect(&application, &QGuiApplication::lastWindowClosed, &application,
                      &QCoreApplication::quit);
     window.show();

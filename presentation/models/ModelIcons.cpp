@@ -2,7 +2,6 @@
 
 #include "engine/ContextTracker.h"
 #include "engine/EventStore.h"
-#include "presentation/models/IconSet.h"
 
 #include <QPainter>
 #include <QPixmap>
@@ -34,19 +33,17 @@ uint32_t logLevel(const EventRecord& record) {
     return record.param2 & 15;
 }
 
-IconSet& modelIcons() {
-    static IconSet icons(registerModelIcons, ":/models/", IconFiles);
-    return icons;
-}
-
 } // namespace
 
-void decodeModelIcons() {
-    modelIcons().decode();
-}
-
 const QIcon& modelIcon(IconId id) {
-    return modelIcons().icon(size_t(id));
+    static const bool registered = (registerModelIcons(), true);
+    Q_UNUSED(registered);
+    static std::array<QIcon, IconCount> icons;
+    QIcon& icon = icons[size_t(id)];
+    if (icon.isNull())
+        icon = QIcon(QStringLiteral(":/models/") + QLatin1String(IconFiles[size_t(id)]) +
+                     QStringLiteral(".png"));
+    return icon;
 }
 
 IconId eventKindIcon(const EventNode& node) {

@@ -45,8 +45,6 @@ enum class IconId {
 };
 
 const QIcon& modelIcon(IconId id);
-// Decodes the images of all model icons now, on any thread (see IconSet).
-void decodeModelIcons();
 
 // The icon of the event list's Event column.
 IconId eventKindIcon(const EventNode& node);

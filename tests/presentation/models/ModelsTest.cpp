@@ -1,10 +1,9 @@
 // The item models over hand-made events: terminal texts, levels and colours, event icons,
-// the contexts list's growth, the overflow rows, and the log pane; icons decoded on another thread.
+// the contexts list's growth, the overflow rows, and the log pane.
 #include "engine/RecordingEngine.h"
 #include "presentation/Presentation.h"
 #include "presentation/models/EventModel.h"
 #include "presentation/models/MessageModel.h"
-#include "presentation/models/ModelIcons.h"
 #include "presentation/models/SystemInfoModel.h"
 #include "presentation/models/TaskModel.h"
 
@@ -15,7 +14,6 @@
 #include <QTest>
 
 #include <cstring>
-#include <thread>
 
 using namespace kavrin;
 
@@ -64,7 +62,6 @@ class ModelsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void iconsDecodedOnAnotherThreadServeThisOne(); // first: before any icon is decoded
     void terminalShowsMessagesWithoutLineBreaks();
     void terminalColoursAndIconsFollowTheLevel();
     void terminalClearsAndIgnoresEventsItListed();
@@ -74,17 +71,6 @@ private slots:
     void contextsListGrowsByInsertion();
     void overflowRowsAppearUnderOverflows();
 };
-
-// The window decodes the icons' images on the other core while this thread asks for icons.
-void ModelsTest::iconsDecodedOnAnotherThreadServeThisOne() {
-    std::thread decoder(decodeModelIcons);
-    for (int id = 0; id <= int(IconId::InfoRow); ++id) {
-        const QImage image = modelIcon(IconId(id)).pixmap(16, 16).toImage();
-        QVERIFY2(!image.isNull(), qPrintable(QString::number(id)));
-        QVERIFY(image.pixelColor(8, 8).alpha() > 0 || image.pixelColor(4, 8).alpha() > 0);
-    }
-    decoder.join();
-}
 
 void ModelsTest::terminalShowsMessagesWithoutLineBreaks() {
     Recording recording;
