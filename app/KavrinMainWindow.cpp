@@ -103,7 +103,8 @@ KavrinMainWindow::~KavrinMainWindow() {
     engine_.callbacks = {};
     log_.setWriter({});
     // The panes go while the engine and the presentation they read are still there: hidden by
-    // the window's own destruction, after its members, a list laid out its rows anew.
+    // the window's own destruction, after its members had gone, the terminal laid out a pass's
+    // new rows from freed contexts.
     delete takeCentralWidget();
 }
 
