@@ -108,12 +108,17 @@ void MessageModel::addMessage(const EventNode& node) {
     message.contextAfter = record.contextAfter;
     items_.push_back(std::move(message));
     if (!held_)
-        holdRows(false);
+        listNewRows();
 }
 
 void MessageModel::holdRows(bool hold) {
     held_ = hold;
-    if (hold || listed_ == int(items_.size()))
+    if (!hold)
+        listNewRows();
+}
+
+void MessageModel::listNewRows() {
+    if (listed_ == int(items_.size()))
         return;
     beginInsertRows({}, listed_, int(items_.size()) - 1);
     listed_ = int(items_.size());

@@ -56,6 +56,9 @@ public:
     QModelIndex rowOfEvent(uint32_t eventIndex) const;
 
 private:
+    // Tells the views of the messages added since they last learnt of any.
+    void listNewRows();
+
     const ContextTracker& tracker_;
     const Presentation& presentation_;
     std::vector<MessageItem> items_;
